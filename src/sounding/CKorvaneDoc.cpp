@@ -1,0 +1,34 @@
+#include "sounding/CKorvaneDoc.h"
+
+namespace korvane {
+
+void CKorvaneDoc::ReleaseDerived() {
+    correlationFunctions = {};
+    rawAutocorrelations = {};
+    filteredAutocorrelations = {};
+    spareWaves = {};
+    spareTable = {};
+    spectrumReal = {};
+    spectrumImag = {};
+    phaseSpectra = {};
+    phaseVelocities = {};
+    lags = {};
+}
+
+void CKorvaneDoc::ReleaseSounding() {
+    ReleaseDerived();
+    correlationCoefficients = {};
+    rawWaves = {};
+    filteredWaves = {};
+    windows = {};
+    depths = {};
+    ccVelocities = {};
+    displayMode = Credits;
+    dataLoaded = 0;
+    resultsValid = 0;
+    recordCount = 0;
+}
+
+void CKorvaneDoc::SetModifiedFlag(bool modified) { modified_ = modified; }
+
+} // namespace korvane

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace korvane {
+
+// Inclusive sample indices bounding the part of a filtered wave that the correlations use.
+struct SampleWindow {
+    int32_t first = 0;
+    int32_t last = 0;
+};
+
+// What the plot view draws; stored in the document and saved with it.
+enum DisplayMode : int32_t {
+    Credits = 0,
+    OriginalWaves = 1,
+    FilteredWaves = 2,
+    CrossCorrelationVelocity = 3,
+    DeterminationProfile = 4,
+    CorrelationFunctions = 5,
+    RawAutocorrelations = 6,
+    SpareWaves = 7,
+    SpareTable = 8,
+    FilteredAutocorrelations = 9,
+    AlignedWindows = 10,
+    PhaseVelocity = 11,
+};
+
+// Samples are 25 microseconds apart whatever a wave file's time column says.
+inline constexpr double kSampleInterval = 0.000025; // seconds
+inline constexpr uint32_t kDefaultSamplesPerRecord = 8192;
+inline constexpr int kSpectrumBins = 100;
+
+// The Sounding: every record, the test geometry and the interval results of one seismic cone
+// test. Members are public and used in place by the commands, the renderer and the file format.
+// Per-record tables have recordCount entries, per-interval arrays recordCount - 1. An absent
+// array is an empty vector; an entry of a table that was never computed (a cancelled run) is
+// an empty inner vector.
+class CKorvaneDoc {
+public:
+    std::vector<double> correlationCoefficients;               // per interval, peak r
+    std::vector<std::vector<float>> rawWaves;                  // per record, samplesPerRecord
+    std::vector<std::vector<float>> filteredWaves;             // per record, peak magnitude 1
+    std::vector<std::vector<float>> correlationFunctions;      // per interval
+    std::vector<std::vector<float>> rawAutocorrelations;       // per record, samplesPerRecord
+    std::vector<std::vector<float>> filteredAutocorrelations;  // per record, window length
+    std::vector<std::vector<float>> spareWaves;                // per record, samplesPerRecord
+    std::vector<std::vector<float>> spareTable;                // per record
+    std::vector<std::vector<float>> spectrumReal;              // per record, bins 0..99
+    std::vector<std::vector<float>> spectrumImag;              // per record, bins 0..99
+    std::vector<std::vector<float>> phaseSpectra;              // per record, radians, 0..96 set
+    std::vector<SampleWindow> windows;                         // per record
+    std::vector<float> depths;                                 // per record, metres
+    std::vector<float> ccVelocities;                           // per interval, m/s
+    std::vector<float> phaseVelocities;                        // per interval, m/s
+    std::vector<int32_t> lags;                                 // per interval, samples
+    int32_t displayMode = Credits;
+    int32_t recordCount = 0;
+    uint32_t samplesPerRecord = kDefaultSamplesPerRecord;
+    float geophoneToTip = 0.18f; // metres, cone tip up to the geophone
+    float hammerToRod = 1.22f;   // metres, horizontal source offset
+    int32_t dataLoaded = 0;
+    int32_t resultsValid = 0;
+
+    // Releases every array and clears the flags, display mode and record count; the geometry
+    // and samplesPerRecord stay.
+    void ReleaseSounding();
+    // Releases the members the document file does not store.
+    void ReleaseDerived();
+
+    void SetModifiedFlag(bool modified = true);
+    bool IsModified() const { return modified_; }
+
+    // Called after a command changed the Sounding or its flags, so views can redraw and
+    // command states can be refreshed.
+    std::function<void()> onChanged;
+    void NotifyChanged() const {
+        if (onChanged)
+            onChanged();
+    }
+
+private:
+    bool modified_ = false;
+};
+
+} // namespace korvane
