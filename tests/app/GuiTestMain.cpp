@@ -1,0 +1,26 @@
+// Entry point of the GUI tests: one QApplication for every test, and a private settings store
+// so that no test touches the user's real profile.
+#include <QApplication>
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
+            return RUN_ALL_TESTS();
+    }
+    QTemporaryDir settingsDir;
+    QStandardPaths::setTestModeEnabled(true);
+    qputenv("XDG_CONFIG_HOME", settingsDir.path().toLocal8Bit());
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
