@@ -10,11 +10,12 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    bool listOnly = false;
+    for (int i = 1; i < argc; ++i)
+        listOnly = listOnly || std::strcmp(argv[i], "--gtest_list_tests") == 0;
     ::testing::InitGoogleTest(&argc, argv);
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
-            return RUN_ALL_TESTS();
-    }
+    if (listOnly) // listing needs no display
+        return RUN_ALL_TESTS();
     QTemporaryDir settingsDir;
     QStandardPaths::setTestModeEnabled(true);
     qputenv("XDG_CONFIG_HOME", settingsDir.path().toLocal8Bit());
