@@ -1,0 +1,56 @@
+#pragma once
+
+#include "sounding/FileSink.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+
+namespace korvane {
+
+class CKorvaneDoc;
+
+// The ".kvn" document file: a 28-byte little-endian header (display mode, record count,
+// samples per record, the two distances in metres, the two flags), then per record the depth,
+// the window and the interleaved raw/filtered samples, then per interval the 8-byte peak
+// coefficient and the velocity in m/s. No signature, no padding, no alignment.
+class DocumentFile {
+public:
+    // Ways to make a save fail on purpose, so tests can check that a failure anywhere keeps
+    // the previous file.
+    struct SaveFaults {
+        FileSink::WriteGate write;    // bytes the device takes at an offset
+        std::function<bool()> sync;   // false: forcing the file to the disk fails
+        std::function<bool()> rename; // false: replacing the target fails
+    };
+
+    static constexpr uint64_t kHeaderSize = 28;
+    static constexpr uint32_t kMinSamplesPerRecord = 512;
+    static constexpr uint32_t kMaxSamplesPerRecord = 1048576;
+
+    // Writes the persistent members. Throws KorvaneError when the document's arrays do not
+    // match its counts or the stream fails.
+    static void Write(const CKorvaneDoc& doc, std::ostream& out);
+
+    // Reads a whole document of fileSize bytes. The header is checked against fileSize before
+    // anything is allocated; a file that is refused or ends early throws KorvaneError and
+    // leaves doc empty (as freshly constructed, arrays released). The modified flag is left
+    // alone.
+    static void Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize);
+
+    // Writes a temporary file beside path and renames it over path only once every byte is on
+    // the disk, so a failed save keeps the previous file. Clears the modified flag on success.
+    static void Save(CKorvaneDoc& doc, const std::filesystem::path& path);
+    static void Save(CKorvaneDoc& doc, const std::filesystem::path& path, const SaveFaults& faults);
+
+    // Opens and reads path, clears the modified flag and announces the change. A file that
+    // cannot be opened leaves doc untouched; a refused file leaves it empty.
+    static void Load(CKorvaneDoc& doc, const std::filesystem::path& path);
+
+    // Size in bytes of the file that Write produces for these header values.
+    static uint64_t ExpectedSize(int32_t recordCount, uint32_t samplesPerRecord, int32_t dataLoaded,
+                                 int32_t resultsValid);
+};
+
+} // namespace korvane
