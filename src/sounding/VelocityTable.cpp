@@ -1,0 +1,72 @@
+#include "sounding/VelocityTable.h"
+
+#include "dsp/KorvaneError.h"
+#include "sounding/CKorvaneDoc.h"
+
+#include <cstdio>
+#include <fstream>
+#include <ostream>
+
+namespace korvane {
+
+namespace {
+
+// Intervals whose three values are all present.
+std::size_t IntervalCount(const CKorvaneDoc& doc) {
+    if (doc.recordCount < 2)
+        return 0;
+    const auto n = static_cast<std::size_t>(doc.recordCount) - 1;
+    if (doc.depths.size() < n + 1 || doc.ccVelocities.size() < n ||
+        doc.correlationCoefficients.size() < n)
+        return 0;
+    return n;
+}
+
+// The sum is taken in single precision, as the depths are stored, then halved in double.
+double MidDepth(const CKorvaneDoc& doc, std::size_t i) {
+    return static_cast<double>(doc.depths[i + 1] + doc.depths[i]) * 0.5;
+}
+
+std::string Fixed2(double value) {
+    char text[400]; // %f of the largest double needs 316 characters
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+} // namespace
+
+std::vector<VelocityTableRow> VelocityTableRows(const CKorvaneDoc& doc) {
+    std::vector<VelocityTableRow> rows;
+    const std::size_t n = IntervalCount(doc);
+    rows.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double r = doc.correlationCoefficients[i];
+        rows.push_back({Fixed2(MidDepth(doc, i)), Fixed2(static_cast<double>(doc.ccVelocities[i])),
+                        Fixed2(r * r)});
+    }
+    return rows;
+}
+
+void WriteVelocityTable(const CKorvaneDoc& doc, std::ostream& out) {
+    out << "Depth(m)      Velocity(m/s)   r2  \n";
+    const std::size_t n = IntervalCount(doc);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double r = doc.correlationCoefficients[i];
+        char line[1000];
+        std::snprintf(line, sizeof line, "%f      %f     %f\n", MidDepth(doc, i),
+                      static_cast<double>(doc.ccVelocities[i]), r * r);
+        out << line;
+    }
+}
+
+void SaveVelocityTable(const CKorvaneDoc& doc, const std::filesystem::path& path) {
+    std::ofstream out(path, std::ios::out | std::ios::trunc);
+    if (!out)
+        throw KorvaneError("Can't open the selected file!");
+    WriteVelocityTable(doc, out);
+    out.close();
+    if (out.fail())
+        throw KorvaneError("The file can't be closed!");
+}
+
+} // namespace korvane
