@@ -1,0 +1,95 @@
+#include "dsp/CSpectralFilter.h"
+
+#include "dsp/Fft.h"
+#include "dsp/KorvaneError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+namespace korvane {
+
+namespace {
+
+constexpr uint32_t kLowCutEnd = 3;       // bins 0..2 removed
+constexpr uint32_t kAttenuateBegin = 40; // bins 40..204 attenuated
+constexpr uint32_t kHighCutBegin = 205;  // bins 205..N/2-1 removed
+
+} // namespace
+
+CSpectralFilter::CSpectralFilter(const float* waveIn, const float* imagIn, float* waveOut,
+                                 float* imagOut, uint32_t N) {
+    if (N < kMinimumLength || !ValidTransformLength(N)) {
+        throw KorvaneError("The record length must be a power of two of at least 512 samples.");
+    }
+    try {
+        realBins.resize(N);
+        imagBins.resize(N);
+    } catch (const std::bad_alloc&) {
+        throw KorvaneError("Memory allocation fails!");
+    }
+    float* re = realBins.data();
+    float* im = imagBins.data();
+
+    fft_float(N, 0, waveIn, imagIn, re, im);
+
+    const auto zero = [&](uint32_t k) {
+        re[k] = 0.0f;
+        im[k] = 0.0f;
+        re[N - k] = 0.0f;
+        im[N - k] = 0.0f;
+    };
+    re[0] = 0.0f; // bin 0 is its own mirror
+    im[0] = 0.0f;
+    for (uint32_t k = 1; k < kLowCutEnd; ++k) {
+        zero(k);
+    }
+    for (uint32_t k = kAttenuateBegin; k < kHighCutBegin; ++k) {
+        re[k] = re[k] / kAttenuation;
+        im[k] = im[k] / kAttenuation;
+        re[N - k] = re[N - k] / kAttenuation;
+        im[N - k] = im[N - k] / kAttenuation;
+    }
+    for (uint32_t k = kHighCutBegin; k < N / 2; ++k) {
+        zero(k);
+    }
+
+    fft_float(N, 1, re, im, waveOut, imagOut);
+
+    float peak = std::fabs(waveOut[0]);
+    bool finite = std::isfinite(waveOut[0]);
+    for (uint32_t i = 1; i < N; ++i) {
+        const float magnitude = std::fabs(waveOut[i]);
+        finite = finite && std::isfinite(magnitude);
+        if (magnitude > peak) {
+            peak = magnitude;
+        }
+    }
+    // NaN or infinite input, or amplitudes that overflow the transform, would silently spread
+    // over the whole wave.
+    if (!finite) {
+        throw KorvaneError(
+            "The wave holds values that are not finite numbers or too large to filter.");
+    }
+    // A wave with nothing in the kept bands leaves only the transforms' rounding noise (about
+    // 1e-8 of the input's magnitude); scaled to a peak of 1 it would pass for a signal.
+    float inputPeak = 0.0f;
+    for (uint32_t i = 0; i < N; ++i) {
+        inputPeak = std::max(inputPeak, std::fabs(waveIn[i]));
+        if (imagIn != nullptr) {
+            inputPeak = std::max(inputPeak, std::fabs(imagIn[i]));
+        }
+    }
+    if (peak > kNoiseFloor * inputPeak) {
+        for (uint32_t i = 0; i < N; ++i) {
+            waveOut[i] = waveOut[i] / peak;
+        }
+    } else {
+        std::fill(waveOut, waveOut + N, 0.0f);
+        std::fill(imagOut, imagOut + N, 0.0f);
+    }
+
+    fft_float(N, 0, waveOut, imagOut, re, im);
+}
+
+} // namespace korvane

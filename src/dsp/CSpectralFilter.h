@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace korvane {
+
+// Band-filters one wave in the frequency domain and normalises it to a peak magnitude of 1; all
+// work happens in the constructor.
+//
+// The mask works on fixed bin numbers (bin k together with its mirror N-k): bins 0..2 removed,
+// 3..39 passed, 40..204 divided by 11.4173, 205..N/2-1 removed, the Nyquist bin N/2 passed. At
+// 8192 samples and 40 000 samples/s a bin is 4.8828125 Hz, so the pass band is 14.6..190.4 Hz
+// and the attenuated band 195.3..996.1 Hz.
+//
+// The caller owns the four arrays of the constructor (N floats each, all distinct). The object
+// owns only its copy of the spectrum of the normalised filtered wave.
+class CSpectralFilter {
+public:
+    // Writes the normalised filtered wave into waveOut and the imaginary part of the inverse
+    // transform (unscaled) into imagOut. imagIn may be null (zeros). A filtered wave that is zero
+    // everywhere (a constant input, for one), or no larger than kNoiseFloor times the input's peak
+    // magnitude (nothing in the kept bands but rounding noise), is returned as zeros, with imagOut
+    // and the kept spectrum zero too.
+    // Throws KorvaneError when N is not a power of two of at least 512, when the wave holds values
+    // that are not finite or too large to transform, or "Memory allocation fails!".
+    CSpectralFilter(const float* waveIn, const float* imagIn, float* waveOut, float* imagOut,
+                    uint32_t N);
+
+    // Bin i of the kept spectrum (forward transform of waveOut); no range test.
+    float GetRealBin(int i) const { return realBins[static_cast<std::size_t>(i)]; }
+    float GetImagBin(int i) const { return imagBins[static_cast<std::size_t>(i)]; }
+
+    // Divisor of the middle band (about -21.15 dB).
+    static constexpr float kAttenuation = 11.4173f;
+    // Shortest record for which the fixed bins below lie in the lower half of the spectrum.
+    static constexpr uint32_t kMinimumLength = 512;
+    // Filtered peaks up to this fraction of the input's peak are rounding noise (measured: 1e-8).
+    static constexpr float kNoiseFloor = 1e-6f;
+
+    std::vector<float> imagBins;
+    std::vector<float> realBins;
+};
+
+} // namespace korvane

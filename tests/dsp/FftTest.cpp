@@ -1,0 +1,175 @@
+#include "dsp/Fft.h"
+#include "dsp/FftPlan.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace korvane {
+namespace {
+
+using Spectrum = std::vector<std::complex<long double>>;
+
+// Direct DFT with the program's convention: positive exponent forward, 1/N on the inverse.
+Spectrum SlowDft(const std::vector<float>& re, const std::vector<float>& im, bool inverse) {
+    const std::size_t n = re.size();
+    const long double sign = inverse ? -1.0L : 1.0L;
+    Spectrum out(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        std::complex<long double> sum = 0;
+        for (std::size_t t = 0; t < n; ++t) {
+            const long double phi = sign * 2.0L * std::numbers::pi_v<long double> *
+                                    static_cast<long double>(t * k % n) / n;
+            sum += std::complex<long double>(re[t], im[t]) *
+                   std::complex<long double>(std::cos(phi), std::sin(phi));
+        }
+        out[k] = inverse ? sum / static_cast<long double>(n) : sum;
+    }
+    return out;
+}
+
+std::vector<float> RandomWave(std::size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<float> dist(-1.0f, 1.0f);
+    std::vector<float> v(n);
+    for (float& x : v) {
+        x = dist(gen);
+    }
+    return v;
+}
+
+TEST(FftDeathTest, BadLengthsEndTheProcessWithTheLengthMessage) {
+    float in[8] = {}, re[8], im[8];
+    for (uint32_t n : {0u, 1u, 6u}) {
+        const std::string expected =
+            "Error in fft\\(\\):  NumSamples=" + std::to_string(n) + " is not power of two";
+        EXPECT_EXIT(fft_float(n, 0, in, nullptr, re, im), testing::ExitedWithCode(1), expected);
+    }
+    // The length test comes first, before any array test.
+    EXPECT_EXIT(fft_float(6, 0, nullptr, nullptr, nullptr, nullptr), testing::ExitedWithCode(1),
+                "NumSamples=6 is not power of two");
+}
+
+TEST(FftDeathTest, NullArraysAreNamed) {
+    float in[4] = {}, re[4], im[4];
+    EXPECT_EXIT(fft_float(4, 0, nullptr, in, re, im), testing::ExitedWithCode(1),
+                "Error in fft_float\\(\\):  RealIn == NULL");
+    EXPECT_EXIT(fft_float(4, 0, in, in, nullptr, im), testing::ExitedWithCode(1),
+                "Error in fft_float\\(\\):  RealOut == NULL");
+    EXPECT_EXIT(fft_float(4, 1, in, in, re, nullptr), testing::ExitedWithCode(1),
+                "Error in fft_float\\(\\):  ImagOut == NULL");
+    EXPECT_EXIT(NumberOfBitsNeeded(1), testing::ExitedWithCode(1),
+                ">>> Error in fftmisc: argument 1 to NumberOfBitsNeeded is too small\\.");
+}
+
+TEST(Fft, Helpers) {
+    EXPECT_EQ(ValidTransformLength(0), 0);
+    EXPECT_EQ(ValidTransformLength(1), 0);
+    EXPECT_EQ(ValidTransformLength(2), 1);
+    EXPECT_EQ(ValidTransformLength(6), 0);
+    EXPECT_EQ(ValidTransformLength(8192), 1);
+    EXPECT_EQ(ValidTransformLength(0x80000000u), 1);
+    EXPECT_EQ(NumberOfBitsNeeded(2), 1u);
+    EXPECT_EQ(NumberOfBitsNeeded(8192), 13u);
+    EXPECT_EQ(BitReversedIndex(1, 3), 4u);
+    EXPECT_EQ(BitReversedIndex(6, 3), 3u);
+    EXPECT_EQ(BitReversedIndex(0b1101, 4), 0b1011u);
+}
+
+TEST(Fft, LengthTwoIsSumAndDifference) {
+    const float in[2] = {3.0f, 5.0f};
+    float re[2], im[2];
+    fft_float(2, 0, in, nullptr, re, im);
+    EXPECT_EQ(re[0], 8.0f);
+    EXPECT_EQ(re[1], -2.0f);
+    EXPECT_EQ(im[0], 0.0f);
+    EXPECT_EQ(im[1], 0.0f);
+}
+
+TEST(Fft, ForwardExponentIsPositive) {
+    float in[8] = {0, 1, 0, 0, 0, 0, 0, 0};
+    float re[8], im[8];
+    fft_float(8, 0, in, nullptr, re, im);
+    const float h = static_cast<float>(std::sqrt(0.5));
+    EXPECT_NEAR(re[1], h, 1e-7);
+    EXPECT_NEAR(im[1], h, 1e-7);
+    EXPECT_NEAR(re[2], 0.0f, 1e-7);
+    EXPECT_NEAR(im[2], 1.0f, 1e-7);
+    EXPECT_NEAR(re[6], 0.0f, 1e-7);
+    EXPECT_NEAR(im[6], -1.0f, 1e-7);
+}
+
+TEST(Fft, NullImaginaryInputReadsAsZeros) {
+    const std::vector<float> in = RandomWave(64, 7), zeros(64, 0.0f);
+    std::vector<float> re1(64), im1(64), re2(64), im2(64);
+    fft_float(64, 0, in.data(), nullptr, re1.data(), im1.data());
+    fft_float(64, 0, in.data(), zeros.data(), re2.data(), im2.data());
+    EXPECT_EQ(re1, re2);
+    EXPECT_EQ(im1, im2);
+}
+
+TEST(Fft, ForwardThenInverseRestoresTheInput) {
+    const uint32_t n = 8192;
+    const std::vector<float> re = RandomWave(n, 1), im = RandomWave(n, 2);
+    const std::vector<float> reCopy = re, imCopy = im;
+    std::vector<float> fr(n), fi(n), br(n), bi(n);
+    fft_float(n, 0, re.data(), im.data(), fr.data(), fi.data());
+    fft_float(n, 1, fr.data(), fi.data(), br.data(), bi.data());
+    EXPECT_EQ(re, reCopy); // inputs untouched
+    EXPECT_EQ(im, imCopy);
+    for (uint32_t i = 0; i < n; ++i) {
+        ASSERT_NEAR(br[i], re[i], 2e-6) << i;
+        ASSERT_NEAR(bi[i], im[i], 2e-6) << i;
+    }
+    // The forward does not scale: bin 0 is the plain sum.
+    double sum = 0;
+    for (float v : re) {
+        sum += v;
+    }
+    EXPECT_NEAR(fr[0], sum, 1e-3);
+}
+
+TEST(Fft, MatchesTheDirectTransformAtManySizes) {
+    for (uint32_t n = 2; n <= 1024; n *= 2) {
+        const std::vector<float> re = RandomWave(n, n), im = RandomWave(n, n + 1);
+        for (int inverse : {0, 1}) {
+            const Spectrum expected = SlowDft(re, im, inverse != 0);
+            std::vector<float> fr(n), fi(n);
+            fft_float(n, inverse, re.data(), im.data(), fr.data(), fi.data());
+            std::vector<double> dr(n), di(n), dre(re.begin(), re.end()), dim(im.begin(), im.end());
+            fft_double(n, inverse, dre.data(), dim.data(), dr.data(), di.data());
+            // Magnitudes grow like sqrt(n) forward; the rounding error with log2(n) stages.
+            const double scale = inverse ? 1.0 / std::sqrt(double(n)) : std::sqrt(double(n));
+            const double tolFloat = 1e-6 * scale * std::log2(double(n)) * 4;
+            const double tolDouble = 1e-14 * scale * std::log2(double(n)) * 4;
+            for (uint32_t k = 0; k < n; ++k) {
+                ASSERT_NEAR(fr[k], double(expected[k].real()), tolFloat) << n << " " << k;
+                ASSERT_NEAR(fi[k], double(expected[k].imag()), tolFloat) << n << " " << k;
+                ASSERT_NEAR(dr[k], double(expected[k].real()), tolDouble) << n << " " << k;
+                ASSERT_NEAR(di[k], double(expected[k].imag()), tolDouble) << n << " " << k;
+            }
+        }
+    }
+}
+
+TEST(Fft, PlanAgreesWithTheFloatTransform) {
+    const uint32_t n = 16384;
+    const std::vector<float> re = RandomWave(n, 3);
+    std::vector<float> fr(n), fi(n);
+    fft_float(n, 0, re.data(), nullptr, fr.data(), fi.data());
+    const FftPlan plan(n);
+    std::vector<double> dre(re.begin(), re.end()), dr(n), di(n);
+    plan.Transform(0, dre.data(), nullptr, dr.data(), di.data());
+    for (uint32_t k = 0; k < n; ++k) {
+        ASSERT_NEAR(fr[k], dr[k], 2e-3) << k; // |X| ~ 74: float rounding of 13 stages
+        ASSERT_NEAR(fi[k], di[k], 2e-3) << k;
+    }
+    EXPECT_THROW(FftPlan(12), std::invalid_argument);
+}
+
+} // namespace
+} // namespace korvane
