@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+// Everything the command line asked for, already checked for syntax: numbers are parsed
+// strictly and distances are finite. Which fields matter depends on the command.
+struct CliOptions {
+    std::string command; // "process", "open", "autocorrelate" or "simulate"
+    bool quiet = false;
+
+    std::vector<std::string> inputs;     // wave files and folders, or one document
+    std::optional<double> geophoneToTip; // metres
+    std::optional<double> hammerToRod;   // metres
+    std::string window;                  // "FIRST:LAST" as typed, empty when not given
+    std::string windowsFile;
+    std::string diagnosticsDir; // empty: the working directory
+    std::optional<std::string> table;
+    std::string saveFile;
+
+    // open
+    bool correlate = false;
+
+    // autocorrelate
+    bool rawWaves = false; // --raw, else --filtered
+    std::string outFile;   // empty or "-": standard output
+
+    // simulate
+    std::string outDir;
+    int depthCount = 24;
+    uint64_t seed = 1;
+    std::string layers; // empty: the default ground model
+};
+
+} // namespace korvane

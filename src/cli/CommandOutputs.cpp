@@ -1,0 +1,65 @@
+#include "cli/CommandOutputs.h"
+
+#include "cli/CliError.h"
+#include "dsp/KorvaneError.h"
+#include "sounding/CKorvaneDoc.h"
+#include "sounding/DocumentFile.h"
+#include "sounding/VelocityTable.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+
+namespace korvane {
+
+void CommandOutputs::Require(const CommandResult& result, std::ostream& err) {
+    if (!result.warning.empty())
+        err << "warning: " << result.warning << '\n';
+    if (result.ok())
+        return;
+    const std::string message =
+        result.failedPath.empty() ? result.message : result.failedPath + ": " + result.message;
+    throw CliError(CliError::kFailure, message);
+}
+
+void CommandOutputs::WarnUnresolvedIntervals(const CKorvaneDoc& doc, std::ostream& err) {
+    for (size_t i = 0; i < doc.ccVelocities.size() && i + 1 < doc.depths.size(); ++i) {
+        const float velocity = doc.ccVelocities[i];
+        if (std::isfinite(velocity))
+            continue;
+        char depths[96];
+        std::snprintf(depths, sizeof depths, "%f m to %f m", static_cast<double>(doc.depths[i]),
+                      static_cast<double>(doc.depths[i + 1]));
+        err << "warning: interval " << i + 1 << " (" << depths << ") "
+            << (std::isnan(velocity) ? "has no correlation peak; its velocity is not a number"
+                                     : "has no delay between its records; its velocity is "
+                                       "infinite")
+            << '\n';
+    }
+}
+
+void CommandOutputs::WriteTable(const CKorvaneDoc& doc, const std::string& target,
+                                std::ostream& out) {
+    if (target == "-") {
+        WriteVelocityTable(doc, out);
+        out.flush();
+        if (!out)
+            throw CliError(CliError::kFailure, "cannot write the velocity table");
+        return;
+    }
+    try {
+        SaveVelocityTable(doc, target);
+    } catch (const KorvaneError& error) {
+        throw CliError(CliError::kFailure, target + ": " + error.what());
+    }
+}
+
+void CommandOutputs::Save(CKorvaneDoc& doc, const std::string& path) {
+    try {
+        DocumentFile::Save(doc, path);
+    } catch (const KorvaneError& error) {
+        throw CliError(CliError::kFailure, path + ": " + error.what());
+    }
+}
+
+} // namespace korvane

@@ -1,0 +1,104 @@
+#include "cli/OpenCommand.h"
+
+#include "cli/CliError.h"
+#include "cli/CliOptions.h"
+#include "cli/CommandOutputs.h"
+#include "cli/SoundingInput.h"
+#include "cli/TerminalProgress.h"
+#include "cli/WindowSettings.h"
+#include "dsp/CorrelationRuns.h"
+#include "sounding/CKorvaneDoc.h"
+
+#include <array>
+#include <cstdio>
+#include <ostream>
+
+namespace korvane {
+
+namespace {
+
+const char* DisplayModeName(int32_t mode) {
+    static constexpr std::array<const char*, 12> kNames = {
+        "Credits",
+        "OriginalWaves",
+        "FilteredWaves",
+        "CrossCorrelationVelocity",
+        "DeterminationProfile",
+        "CorrelationFunctions",
+        "RawAutocorrelations",
+        "SpareWaves",
+        "SpareTable",
+        "FilteredAutocorrelations",
+        "AlignedWindows",
+        "PhaseVelocity",
+    };
+    return mode >= 0 && mode < static_cast<int32_t>(kNames.size()) ? kNames[mode] : "Credits";
+}
+
+std::string Fixed(double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%f", value);
+    return text;
+}
+
+} // namespace
+
+void OpenCommand::PrintSummary(const CKorvaneDoc& doc, const char* path, std::ostream& out) {
+    out << "Document: " << path << '\n';
+    out << "Records: " << doc.recordCount << (doc.dataLoaded ? "" : " (no wave data stored)")
+        << '\n';
+    out << "Samples per record: " << doc.samplesPerRecord << '\n';
+    out << "Geophone to tip (m): " << Fixed(doc.geophoneToTip) << '\n';
+    out << "Hammer to rod (m): " << Fixed(doc.hammerToRod) << '\n';
+    out << "Display mode: " << doc.displayMode << " (" << DisplayModeName(doc.displayMode) << ")\n";
+    const bool results = doc.dataLoaded && doc.resultsValid;
+    out << "Cross-correlation results: "
+        << (results ? std::to_string(doc.ccVelocities.size()) + " intervals" : "none") << '\n';
+    if (!doc.dataLoaded)
+        return;
+    out << "Record  Depth(m)  First  Last\n";
+    for (int32_t k = 0; k < doc.recordCount; ++k) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%6d  %f  %d  %d\n", k + 1,
+                      static_cast<double>(doc.depths[k]), doc.windows[k].first,
+                      doc.windows[k].last);
+        out << line;
+    }
+}
+
+void OpenCommand::Run(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.inputs.size() != 1)
+        throw CliError(CliError::kUsage, "open takes exactly one document file");
+    const std::string& path = options.inputs.front();
+    const WindowSettings windows = SoundingInput::Windows(options);
+
+    CKorvaneDoc doc;
+    SoundingInput::OpenDocument(doc, path);
+
+    const bool correlate = options.correlate || options.hammerToRod || !windows.empty();
+    if (correlate) {
+        if (!doc.dataLoaded)
+            throw CliError(CliError::kFailure, path + ": holds no wave records to correlate");
+        windows.Check(doc.recordCount, doc.samplesPerRecord);
+        windows.ApplyTo(doc);
+        if (options.hammerToRod)
+            doc.hammerToRod = static_cast<float>(*options.hammerToRod);
+        TerminalProgress progress(stderr, !options.quiet);
+        const CommandResult result = RunCrossCorrelation(doc, progress);
+        progress.Finish();
+        CommandOutputs::Require(result, err);
+        CommandOutputs::WarnUnresolvedIntervals(doc, err);
+    }
+    if (options.table && !(doc.dataLoaded && doc.resultsValid))
+        throw CliError(CliError::kFailure, path +
+                                               ": holds no cross-correlation results for a table; "
+                                               "add --correlate");
+
+    PrintSummary(doc, path.c_str(), out);
+    if (options.table)
+        CommandOutputs::WriteTable(doc, *options.table, out);
+    if (!options.saveFile.empty())
+        CommandOutputs::Save(doc, options.saveFile);
+}
+
+} // namespace korvane

@@ -1,0 +1,31 @@
+#include "cli/SimulateCommand.h"
+
+#include "cli/CliError.h"
+#include "cli/CliOptions.h"
+#include "cli/SyntheticSounding.h"
+
+#include <ostream>
+
+namespace korvane {
+
+void SimulateCommand::Run(const CliOptions& options, std::ostream& out) {
+    SyntheticSounding::Settings settings;
+    settings.depthCount = options.depthCount;
+    settings.seed = options.seed;
+    if (options.hammerToRod)
+        settings.hammerToRod = *options.hammerToRod;
+    if (options.geophoneToTip)
+        settings.geophoneToTip = *options.geophoneToTip;
+    if (!options.layers.empty())
+        settings.layers = SyntheticSounding::ParseLayers(options.layers);
+
+    const SyntheticSounding sounding(settings);
+    if (sounding.GeophoneDepth(0) <= 0.0)
+        throw CliError(CliError::kUsage, "--geophone-to-tip puts the first geophone above ground");
+    sounding.WriteTo(options.outDir);
+    out << "Wrote " << sounding.recordCount() << " wave files to "
+        << (std::filesystem::path(options.outDir) / "waves").string() << ", windows.txt and "
+        << "model.txt to " << options.outDir << '\n';
+}
+
+} // namespace korvane

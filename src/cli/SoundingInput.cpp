@@ -1,0 +1,59 @@
+#include "cli/SoundingInput.h"
+
+#include "cli/CliError.h"
+#include "cli/CliOptions.h"
+#include "cli/CommandOutputs.h"
+#include "cli/InputFileList.h"
+#include "cli/TerminalProgress.h"
+#include "cli/WindowSettings.h"
+#include "dsp/KorvaneError.h"
+#include "sounding/CKorvaneDoc.h"
+#include "sounding/DocumentFile.h"
+#include "sounding/LoadPipeline.h"
+
+#include <filesystem>
+
+namespace korvane {
+
+void SoundingInput::LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
+                              const WindowSettings& windows, TerminalProgress& progress,
+                              std::ostream& err) {
+    const std::vector<std::string> files = InputFileList::Expand(options.inputs);
+    windows.Check(static_cast<int>(files.size()), doc.samplesPerRecord);
+
+    const std::filesystem::path diagnostics = options.diagnosticsDir.empty()
+                                                  ? std::filesystem::path(".")
+                                                  : std::filesystem::path(options.diagnosticsDir);
+    std::error_code error;
+    if (!std::filesystem::is_directory(diagnostics, error))
+        throw CliError(CliError::kUsage,
+                       "--diagnostics " + diagnostics.string() + ": not an existing folder");
+
+    if (options.geophoneToTip)
+        doc.geophoneToTip = static_cast<float>(*options.geophoneToTip);
+    if (options.hammerToRod)
+        doc.hammerToRod = static_cast<float>(*options.hammerToRod);
+
+    const CommandResult result = LoadSounding(doc, files, diagnostics, progress);
+    progress.Finish();
+    CommandOutputs::Require(result, err);
+    windows.ApplyTo(doc);
+}
+
+void SoundingInput::OpenDocument(CKorvaneDoc& doc, const std::string& path) {
+    try {
+        DocumentFile::Load(doc, path);
+    } catch (const KorvaneError& error) {
+        throw CliError(CliError::kFailure, path + ": " + error.what());
+    }
+}
+
+WindowSettings SoundingInput::Windows(const CliOptions& options) {
+    if (!options.window.empty())
+        return WindowSettings::Single(options.window);
+    if (!options.windowsFile.empty())
+        return WindowSettings::FromFile(options.windowsFile);
+    return {};
+}
+
+} // namespace korvane
