@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace korvane {
+
+// Writes numbers exactly as printf "%f" does (six decimals, "inf", "-inf", "nan", "-nan"),
+// without the cost of printf. The diagnostic files hold hundreds of thousands of numbers.
+class FixedDecimal {
+public:
+    // Room that WriteFloat needs: the longest "%f" text of a float is 47 characters.
+    static constexpr std::size_t kFloatRoom = 48;
+    // Room that WriteDouble needs: 309 digits before the point for the largest double.
+    static constexpr std::size_t kDoubleRoom = 320;
+
+    // Writes value at first, which must have kFloatRoom characters of room; returns the end.
+    static char* WriteFloat(char* first, float value);
+    static char* WriteDouble(char* first, double value);
+    static void AppendFloat(std::string& out, float value);
+    static void AppendDouble(std::string& out, double value);
+    static void AppendInt(std::string& out, long long value);
+};
+
+} // namespace korvane
