@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDialog>
+
+namespace korvane {
+
+// "About Korvane": the application icon, the version line and a credit line, closed with OK.
+class CAboutDialog final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDialog(QWidget* parent = nullptr);
+
+    static constexpr const char* kVersionLine = "Korvane Version 1.4";
+    static constexpr const char* kCreditLine = "M. Arvidsen and T. Holloway-Li, 1998";
+};
+
+} // namespace korvane

@@ -1,0 +1,100 @@
+#include "app/CKorvaneApp.h"
+
+#include "app/CAboutDialog.h"
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/DocumentCommands.h"
+#include "app/SoundingCommands.h"
+#include "ui/ProfileSettings.h"
+#include "ui/QtUserPrompts.h"
+#include "view/CKorvaneView.h"
+
+#include <QCoreApplication>
+#include <QScreen>
+
+namespace korvane {
+
+CKorvaneApp::CKorvaneApp(std::unique_ptr<UserPrompts> prompts)
+    : prompts_(std::move(prompts)), router_(registry_) {
+    if (!prompts_)
+        prompts_ = std::make_unique<QtUserPrompts>();
+}
+
+CKorvaneApp::~CKorvaneApp() {
+    doc_.onChanged = nullptr;
+    router_.SetBusyListener(nullptr);
+    frame_.reset();
+}
+
+bool CKorvaneApp::InitInstance(const QStringList& arguments) {
+    QCoreApplication::setOrganizationName(ProfileSettings::kOrganisation);
+    QCoreApplication::setApplicationName(ProfileSettings::kApplication);
+    recent_ = std::make_unique<RecentFileList>();
+
+    CommandTable::RegisterAll(registry_);
+    view_ = new CKorvaneView(doc_);
+    view_->SetPrompts(prompts_.get());
+    frame_ = std::make_unique<CMainFrame>(registry_, view_);
+    if (auto* qtPrompts = dynamic_cast<QtUserPrompts*>(prompts_.get()))
+        qtPrompts->SetParentWidget(frame_.get());
+
+    documents_ = std::make_unique<DocumentCommands>(doc_, *prompts_, *recent_);
+    sounding_ = std::make_unique<SoundingCommands>(doc_, *view_, *prompts_, router_);
+    router_.AddTarget(view_);
+    router_.AddTarget(sounding_.get());
+    router_.AddTarget(documents_.get());
+    router_.AddTarget(this);
+    router_.SetRuleCheck([this](EnableRule rule) {
+        switch (rule) {
+        case EnableRule::NeedsData:
+            return view_->OnUpdateNeedsData();
+        case EnableRule::NeedsResults:
+            return view_->OnUpdateNeedsResults();
+        case EnableRule::Load:
+            return view_->OnUpdateLoad();
+        case EnableRule::Always:
+        default:
+            return true;
+        }
+    });
+    router_.SetBusyListener([this](bool busy) { view_->SetCommandsLocked(busy); });
+
+    doc_.onChanged = [this] {
+        router_.UpdateCommandUI();
+        view_->update();
+    };
+    documents_->onTitleChanged = [this] { UpdateCaption(); };
+    documents_->onExit = [this] { frame_->close(); };
+    frame_->canClose = [this] { return !router_.IsBusy() && documents_->SaveModified(); };
+    frame_->onMenuAboutToShow = [this] { router_.UpdateCommandUI(); };
+    router_.UpdateCommandUI();
+    UpdateCaption();
+
+    if (!arguments.isEmpty() && !documents_->OpenDocumentFile(arguments.constFirst()))
+        return false;
+
+    // Without a window manager "maximised" means nothing, so the frame also gets the screen.
+    if (const QScreen* screen = frame_->screen())
+        frame_->setGeometry(screen->availableGeometry());
+    frame_->showMaximized();
+    return true;
+}
+
+void CKorvaneApp::UpdateCaption() {
+    frame_->SetDocumentTitle(documents_->Title());
+}
+
+bool CKorvaneApp::OnCommand(int id) {
+    if (id != cmd::AppAbout)
+        return false;
+    OnAppAbout();
+    return true;
+}
+
+void CKorvaneApp::OnAppAbout() {
+    CAboutDialog dialog(frame_.get());
+    prompts_->RunDialog(dialog);
+}
+
+} // namespace korvane

@@ -1,0 +1,120 @@
+#include "app/CommandTable.h"
+
+#include "app/ActionRegistry.h"
+#include "app/CommandIds.h"
+
+namespace korvane {
+
+namespace {
+
+QList<QKeySequence> Keys(std::initializer_list<QKeySequence> keys) {
+    return QList(keys);
+}
+
+} // namespace
+
+void CommandTable::RegisterAll(ActionRegistry& r) {
+    using R = EnableRule;
+    // File menu and the document keys.
+    r.Register({cmd::Configurations, "Configurations", {}, {}, R::Always, false});
+    r.Register({cmd::Load, "Load...", {}, {}, R::Load, false});
+    r.Register({cmd::FileOpen, "&Open...", Keys({QKeySequence(Qt::CTRL | Qt::Key_O)}),
+                "Open an existing document\nOpen", R::Always, false});
+    r.Register({cmd::FileSave, "&Save", Keys({QKeySequence(Qt::CTRL | Qt::Key_S)}),
+                "Save the active document\nSave", R::Always, false});
+    r.Register({cmd::FileSaveAs,
+                "Save As...",
+                {},
+                "Save the active document with a new name\nSave As",
+                R::Always,
+                false});
+    r.Register({cmd::AppExit,
+                "E&xit",
+                {},
+                "Quit the application; prompts to save documents\nExit",
+                R::Always,
+                false});
+    r.Register({cmd::FileNew,
+                {},
+                Keys({QKeySequence(Qt::CTRL | Qt::Key_N)}),
+                "Create a new document\nNew",
+                R::Always,
+                false});
+    r.Register({cmd::FilePrint,
+                {},
+                Keys({QKeySequence(Qt::CTRL | Qt::Key_P)}),
+                "Print the active document\nPrint",
+                R::Always,
+                false});
+    r.Register({cmd::FilePrintDirect, {}, {}, {}, R::Always, false});
+    r.Register({cmd::FilePrintPreview, {}, {}, {}, R::Always, false});
+
+    // View menu.
+    r.Register({cmd::ViewOriginalWaves, "&Original Waves", {}, {}, R::NeedsData, false});
+    r.Register({cmd::ViewFilteredWaves, "&Filtered Waves", {}, {}, R::NeedsData, false});
+    r.Register({cmd::ViewCrossCorrelationVelocity,
+                "&Wave Velocity from Cross-Correlation",
+                {},
+                {},
+                R::NeedsResults,
+                false});
+    r.Register({cmd::ViewDetermination, "&Coef. of Determination", {}, {}, R::NeedsResults, false});
+    r.Register({cmd::ViewVelocityData, "&Velocity Data", {}, {}, R::NeedsResults, false});
+
+    // Run menu.
+    r.Register({cmd::RunCrossCorrelation, "&Cross-Correlation", {}, {}, R::NeedsData, false});
+
+    // Help menu and the toolbar button.
+    r.Register({cmd::AppAbout,
+                "&About Korvane...",
+                {},
+                "Display program information and version number\nAbout",
+                R::Always,
+                true});
+
+    // Commands sent only by id. The autocorrelation runs read the waves, so they wait for
+    // records like the other runs.
+    r.Register({cmd::ShowRawAutocorrelations, {}, {}, {}, R::Always, false});
+    r.Register({cmd::Nothing32784, {}, {}, {}, R::Always, false});
+    r.Register({cmd::AutocorrelateRawWaves, {}, {}, {}, R::NeedsData, false});
+    r.Register({cmd::AutocorrelateFilteredWaves, {}, {}, {}, R::NeedsData, false});
+    r.Register({cmd::ShowCorrelationFunctions, {}, {}, {}, R::Always, false});
+    r.Register({cmd::ShowSpareWaves, {}, {}, {}, R::Always, false});
+    r.Register({cmd::ShowSpareTable, {}, {}, {}, R::Always, false});
+    r.Register({cmd::ShowAlignedWindows, {}, {}, {}, R::Always, false});
+    r.Register({cmd::ShowPhaseVelocity, {}, {}, {}, R::Always, false});
+
+    // Edit and pane keys: they have no handler, so they do nothing.
+    r.Register(
+        {cmd::EditUndo,
+         {},
+         Keys({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}),
+         {},
+         R::Always,
+         false});
+    r.Register(
+        {cmd::EditCut,
+         {},
+         Keys({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}),
+         {},
+         R::Always,
+         false});
+    r.Register({cmd::EditCopy,
+                {},
+                Keys({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}),
+                {},
+                R::Always,
+                false});
+    r.Register(
+        {cmd::EditPaste,
+         {},
+         Keys({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}),
+         {},
+         R::Always,
+         false});
+    r.Register({cmd::NextPane, {}, Keys({QKeySequence(Qt::Key_F6)}), {}, R::Always, false});
+    r.Register(
+        {cmd::PrevPane, {}, Keys({QKeySequence(Qt::SHIFT | Qt::Key_F6)}), {}, R::Always, false});
+}
+
+} // namespace korvane

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/CommandTarget.h"
+#include "view/GlPalette.h"
+#include "view/ViewGeometry.h"
+
+#include <QOpenGLWidget>
+
+#include <cstdint>
+#include <vector>
+
+class QPrinter;
+class QSurfaceFormat;
+
+namespace korvane {
+
+class CKorvaneDoc;
+class UserPrompts;
+
+// The single plot view of the document. It owns its OpenGL context (compatibility profile,
+// double buffer, depth buffer, RGBA), keeps the projection and the drawing state that live
+// outside the document, handles the display-mode commands, decides which commands are
+// enabled, and prints. The display mode itself belongs to the document. It does not own the
+// document and runs no long command: those reach it through the command router.
+class CKorvaneView final : public QOpenGLWidget, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit CKorvaneView(CKorvaneDoc& doc, QWidget* parent = nullptr);
+    ~CKorvaneView() override;
+
+    CKorvaneDoc& GetDocument() const { return doc_; }
+    // Prompts for the print dialog; not owned.
+    void SetPrompts(UserPrompts* prompts) { prompts_ = prompts; }
+
+    // Display-mode commands (they redraw at once and leave the modified flag alone),
+    // 32784 (does nothing) and printing.
+    bool OnCommand(int id) override;
+
+    // Command enabling: true when the command may run.
+    bool OnUpdateNeedsData() const;    // original/filtered waves, cross-correlation
+    bool OnUpdateNeedsResults() const; // velocity and r^2 profiles, velocity table
+    bool OnUpdateLoad() const;         // Load: only into an empty document
+
+    void OnViewOriginalWaves();
+    void OnViewFilteredWaves();
+    void OnViewCrossCorrelationVelocity();
+    void OnViewDetermination();
+    void OnShowRawAutocorrelations();
+    void OnShowCorrelationFunctions();
+    void OnShowSpareWaves();
+    void OnShowSpareTable();
+    void OnShowAlignedWindows();
+    void OnShowPhaseVelocity();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+
+    // Draws one complete frame of the current display mode into the current context. The one
+    // place a frame is drawn; called from paintGL.
+    void DrawPlot();
+    // Prints the plot that is on screen, scaled to the page.
+    void PrintPlot(QPrinter& printer);
+
+    // While a long command pumps events, mouse edits of the Sounding are refused.
+    void SetCommandsLocked(bool locked) { commandsLocked = locked; }
+    bool CommandsLocked() const { return commandsLocked; }
+
+    // Viewport and projection for a new client size (pixels). Nothing happens for a height of
+    // 0 or less. Needs the context current. Returns true when the client shrank, which asks
+    // for a full repaint.
+    bool OnSize(int cx, int cy);
+
+    // The format asked of the platform, and the palette rule's view of the one obtained.
+    static QSurfaceFormat RequestedFormat();
+    PixelFormatDescription ChosenPixelFormat() const;
+    bool HasContext() const { return contextReady; }
+
+    // Credit lines of the start screen (30 and 12 characters).
+    static constexpr const char* kAuthorsCredit = "M. Arvidsen and T. Holloway-Li";
+    static constexpr const char* kInstitutionCredit = "Geotech Lab.";
+
+    // The palette of a palette-based display; empty on true colour.
+    std::vector<PaletteEntry> palette;
+    // Projection extents, client size (lastClient), pixelsPerUnit, and the xScale/xOrigin of
+    // the frame drawn last.
+    ViewGeometry viewGeometry;
+    int32_t dragging = 0;     // 1 while a window marker is dragged
+    int32_t dragRecord = 0;   // record whose marker is dragged
+    int32_t dragBoundary = 0; // 0: the window's first sample, 1: its last
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+
+private:
+    void CreateGLContext();
+    void BuildPalette();
+    void LoadProjection() const;
+    void ShowMode(int32_t mode);
+    void DrawCredits();
+
+    CKorvaneDoc& doc_;
+    UserPrompts* prompts_ = nullptr;
+    bool contextReady = false;
+    bool commandsLocked = false;
+};
+
+} // namespace korvane
