@@ -1,0 +1,356 @@
+#include "sounding/LoadPipeline.h"
+
+#include "WaveFileFixture.h"
+#include "sounding/CKorvaneDoc.h"
+#include "sounding/PhaseVelocity.h"
+#include "sounding/WaveFileReader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace korvane {
+namespace {
+
+using testing::ReadAll;
+using testing::TempDir;
+
+// Cancels at the given checkpoint (counted from 1; 0 never) and records what it was told.
+class ScriptedProgress : public ProgressReporter {
+public:
+    explicit ScriptedProgress(int cancelAt = 0) : cancelAt_(cancelAt) {}
+
+    void SetRange(int lower, int upper) override {
+        this->lower = lower;
+        this->upper = upper;
+    }
+    void SetStatusText(const std::string& text) override { status = text; }
+    bool Checkpoint() override {
+        ++checkpoints;
+        if (onCheckpoint)
+            onCheckpoint(checkpoints);
+        return checkpoints == cancelAt_;
+    }
+
+    int lower = -1;
+    int upper = -1;
+    std::string status;
+    int checkpoints = 0;
+    std::function<void(int)> onCheckpoint;
+
+private:
+    int cancelAt_;
+};
+
+// A shear-wave arrival: a 40 Hz burst reaching the geophone at tip depth z along the slant path
+// from the hammer 1.22 m off the rod, at 200 m/s, over a little noise.
+std::vector<float> Arrival(double tipDepth, std::size_t samples = 8192) {
+    const double z = tipDepth - 0.18;
+    const double arrival = 0.01 + std::sqrt(z * z + 1.22 * 1.22) / 200.0;
+    std::vector<float> wave(samples);
+    unsigned noise = static_cast<unsigned>(tipDepth * 1000);
+    for (std::size_t t = 0; t < samples; ++t) {
+        const double s = static_cast<double>(t) * 0.000025 - arrival;
+        noise = noise * 1103515245u + 12345u;
+        wave[t] = static_cast<float>(
+            std::exp(-(s / 0.01) * (s / 0.01)) * std::sin(2 * 3.141592653589793 * 40.0 * s) +
+            0.001 * (static_cast<double>(noise >> 16 & 0x7fff) / 16384.0 - 1));
+    }
+    return wave;
+}
+
+std::vector<std::string> WriteSounding(const TempDir& dir, const std::vector<double>& tipDepths,
+                                       std::size_t samples = 8192) {
+    std::vector<std::string> paths;
+    for (std::size_t k = 0; k < tipDepths.size(); ++k)
+        paths.push_back(dir.Write("wave" + std::to_string(k) + ".txt",
+                                  testing::WaveText(tipDepths[k], Arrival(tipDepths[k], samples))));
+    return paths;
+}
+
+std::filesystem::path MakeDiagnosticsDir(const TempDir& dir) {
+    std::filesystem::create_directories(dir.path() / "diagnostics");
+    return dir.path() / "diagnostics";
+}
+
+bool NoDiagnostics(const std::filesystem::path& dir) {
+    return !std::filesystem::exists(dir / "phase.txt") &&
+           !std::filesystem::exists(dir / "original_data.txt") &&
+           !std::filesystem::exists(dir / "recovered_data.txt");
+}
+
+void ExpectEmptySounding(const CKorvaneDoc& doc) {
+    EXPECT_EQ(doc.dataLoaded, 0);
+    EXPECT_EQ(doc.resultsValid, 0);
+    EXPECT_EQ(doc.displayMode, Credits);
+    EXPECT_EQ(doc.recordCount, 0);
+    EXPECT_TRUE(doc.rawWaves.empty() && doc.filteredWaves.empty() && doc.spareWaves.empty());
+    EXPECT_TRUE(doc.spectrumReal.empty() && doc.spectrumImag.empty() && doc.phaseSpectra.empty());
+    EXPECT_TRUE(doc.depths.empty() && doc.windows.empty());
+    EXPECT_TRUE(doc.ccVelocities.empty() && doc.phaseVelocities.empty());
+    EXPECT_FALSE(doc.IsModified());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST(LoadPipeline, BuildsADepthOrderedSoundingAndItsDiagnostics) {
+    const TempDir dir;
+    const auto paths = WriteSounding(dir, {3.0, 1.0, 2.0});
+    const auto diagnostics = MakeDiagnosticsDir(dir);
+    CKorvaneDoc doc;
+    int notices = 0;
+    doc.onChanged = [&] { ++notices; };
+    ScriptedProgress progress;
+    progress.onCheckpoint = [&](int checkpoint) {
+        if (checkpoint < 6) { // the load is running: the Sounding does not count yet
+            EXPECT_EQ(doc.dataLoaded, 0);
+            EXPECT_EQ(doc.recordCount, 3);
+        }
+    };
+
+    const CommandResult result = LoadSounding(doc, paths, diagnostics, progress);
+
+    ASSERT_TRUE(result.ok()) << result.message;
+    EXPECT_EQ(result.warning, "");
+    EXPECT_EQ(progress.lower, 0);
+    EXPECT_EQ(progress.upper, 6);
+    EXPECT_EQ(progress.checkpoints, 6);
+    EXPECT_EQ(progress.status, "Files are being processed ...\n");
+    EXPECT_EQ(doc.dataLoaded, 1);
+    EXPECT_EQ(doc.displayMode, FilteredWaves);
+    EXPECT_EQ(doc.resultsValid, 0);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_GT(notices, 0);
+    ASSERT_EQ(doc.recordCount, 3);
+    EXPECT_EQ(doc.depths, (std::vector<float>{1.0f - 0.18f, 2.0f - 0.18f, 3.0f - 0.18f}));
+
+    // Every per-record array belongs to the record whose depth stands at its index.
+    const std::size_t fileOf[] = {1, 2, 0};
+    for (std::size_t r = 0; r < 3; ++r) {
+        std::vector<float> raw(8192), filtered(8192), real(100), imag(100), phase(100, 0.0f);
+        float depth = 0;
+        WaveFileReader(paths[fileOf[r]], raw.data(), filtered.data(), 8192, depth, 0.18f,
+                       real.data(), imag.data());
+        PhaseVelocity::ComputePhaseAngles(real.data(), imag.data(), phase.data());
+        EXPECT_EQ(doc.depths[r], depth);
+        EXPECT_EQ(doc.rawWaves[r], raw) << r;
+        EXPECT_EQ(doc.filteredWaves[r], filtered) << r;
+        EXPECT_EQ(doc.spectrumReal[r], real) << r;
+        EXPECT_EQ(doc.spectrumImag[r], imag) << r;
+        EXPECT_EQ(doc.phaseSpectra[r], phase) << r;
+        EXPECT_EQ(doc.spareWaves[r], std::vector<float>(8192, 0.0f));
+        EXPECT_EQ(doc.windows[r].first, 0);
+        EXPECT_EQ(doc.windows[r].last, 8191);
+    }
+    EXPECT_EQ(doc.ccVelocities, std::vector<float>(2, 0.0f));
+    // The waves travel at 200 m/s; the phase slope finds that within a few per cent.
+    ASSERT_EQ(doc.phaseVelocities.size(), 2u);
+    EXPECT_NEAR(doc.phaseVelocities[0], 200.0f, 10.0f);
+    EXPECT_NEAR(doc.phaseVelocities[1], 200.0f, 10.0f);
+
+    const std::string phase = ReadAll(diagnostics / "phase.txt");
+    EXPECT_EQ(phase.rfind("depth 1.820000  i=  0   FileCount=3\n5   ", 0), 0u) << phase;
+    EXPECT_EQ(Lines(phase).size(), 2u * 11u);
+
+    for (const char* name : {"original_data.txt", "recovered_data.txt"}) {
+        const auto& waves =
+            std::string(name) == "original_data.txt" ? doc.rawWaves : doc.filteredWaves;
+        const std::string text = ReadAll(diagnostics / name);
+        const auto lines = Lines(text);
+        ASSERT_EQ(lines.size(), 8193u) << name;
+        EXPECT_EQ(text.back(), '\n');
+        EXPECT_EQ(lines[0], "depth 0.820000  1.820000  2.820000  ");
+        for (const std::size_t t :
+             {std::size_t{0}, std::size_t{1}, std::size_t{4321}, std::size_t{8191}}) {
+            char expected[256];
+            std::snprintf(expected, sizeof expected, "%f  %f  %f  %f  ",
+                          static_cast<double>(t) * 0.025, static_cast<double>(waves[0][t]),
+                          static_cast<double>(waves[1][t]), static_cast<double>(waves[2][t]));
+            EXPECT_EQ(lines[t + 1], expected) << name << " sample " << t;
+        }
+    }
+}
+
+TEST(LoadPipeline, EqualDepthsEndInReverseSelectionOrder) {
+    const TempDir dir;
+    auto paths = WriteSounding(dir, {2.0, 2.0, 1.0}, 600);
+    std::vector<float> louder = Arrival(2.0, 600);
+    for (float& v : louder)
+        v *= 2.0f;
+    paths[0] = dir.Write("louder.txt", testing::WaveText(2.0, louder));
+    CKorvaneDoc doc;
+    ScriptedProgress progress;
+    ASSERT_TRUE(LoadSounding(doc, paths, MakeDiagnosticsDir(dir), progress).ok());
+    // The second file's record now comes first of the two.
+    EXPECT_EQ(doc.depths, (std::vector<float>{1.0f - 0.18f, 2.0f - 0.18f, 2.0f - 0.18f}));
+    EXPECT_EQ(doc.rawWaves[1][300], Arrival(2.0, 600)[300]);
+    EXPECT_EQ(doc.rawWaves[2][300], louder[300]);
+    EXPECT_NE(doc.rawWaves[1][300], doc.rawWaves[2][300]);
+}
+
+TEST(LoadPipeline, CancelAtAnyCheckpointLeavesNothingStale) {
+    const TempDir dir;
+    const auto paths = WriteSounding(dir, {3.0, 1.0, 2.0}, 1000);
+    for (int cancelAt = 1; cancelAt <= 5; ++cancelAt) {
+        SCOPED_TRACE(cancelAt);
+        const TempDir out;
+        CKorvaneDoc doc;
+        ScriptedProgress progress(cancelAt);
+        const CommandResult result = LoadSounding(doc, paths, out.path(), progress);
+        EXPECT_EQ(result.outcome, CommandOutcome::Cancelled);
+        EXPECT_EQ(result.message, "Progress Cancelled");
+        EXPECT_EQ(progress.checkpoints, cancelAt);
+        ExpectEmptySounding(doc);
+        EXPECT_TRUE(NoDiagnostics(out.path()));
+    }
+    // At the last checkpoint the Sounding is complete; only the modified flag stays unset.
+    const TempDir out;
+    CKorvaneDoc doc;
+    ScriptedProgress progress(6);
+    const CommandResult result = LoadSounding(doc, paths, out.path(), progress);
+    EXPECT_EQ(result.outcome, CommandOutcome::Cancelled);
+    EXPECT_EQ(result.message, "Progress Cancelled");
+    EXPECT_EQ(doc.dataLoaded, 1);
+    EXPECT_EQ(doc.displayMode, FilteredWaves);
+    EXPECT_EQ(doc.recordCount, 3);
+    EXPECT_EQ(doc.rawWaves.size(), 3u);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_FALSE(NoDiagnostics(out.path()));
+}
+
+TEST(LoadPipeline, ADefectiveFileAbandonsTheWholeLoad) {
+    const TempDir dir;
+    auto paths = WriteSounding(dir, {1.0, 2.0, 3.0, 4.0, 5.0}, 500);
+    std::string broken = testing::WaveText(3.0, Arrival(3.0, 500));
+    broken.insert(broken.find("0.050\t"), "0.0002 abc\n"); // sample 3
+    paths[2] = dir.Write("broken.txt", broken);
+
+    const auto diagnostics = MakeDiagnosticsDir(dir);
+    CKorvaneDoc doc;
+    ScriptedProgress progress;
+    const CommandResult result = LoadSounding(doc, paths, diagnostics, progress);
+    EXPECT_EQ(result.outcome, CommandOutcome::Failed);
+    EXPECT_EQ(result.message, "The file is wrong in 3 data record!");
+    EXPECT_EQ(result.failedPath, paths[2]);
+    EXPECT_EQ(progress.checkpoints, 3); // before reading and after the first two files
+    ExpectEmptySounding(doc);
+    EXPECT_TRUE(NoDiagnostics(diagnostics));
+
+    paths[2] = (dir.path() / "no such file.txt").string();
+    const CommandResult missing = LoadSounding(doc, paths, diagnostics, progress);
+    EXPECT_EQ(missing.message, "Can't open the data file!");
+    EXPECT_EQ(missing.failedPath, paths[2]);
+    ExpectEmptySounding(doc);
+}
+
+TEST(LoadPipeline, ReplacesThePreviousSounding) {
+    const TempDir dir;
+    CKorvaneDoc doc;
+    doc.recordCount = 4;
+    doc.dataLoaded = 1;
+    doc.resultsValid = 1;
+    doc.displayMode = CrossCorrelationVelocity;
+    doc.correlationCoefficients = {0.9, 0.8, 0.7};
+    doc.lags = {1, 2, 3};
+    doc.rawAutocorrelations.assign(4, std::vector<float>(8192, 1.0f));
+    doc.hammerToRod = 1.5f;
+    int notices = 0;
+    doc.onChanged = [&] { ++notices; };
+    ScriptedProgress progress;
+    ASSERT_TRUE(
+        LoadSounding(doc, WriteSounding(dir, {1.0, 2.0}, 300), MakeDiagnosticsDir(dir), progress)
+            .ok());
+    EXPECT_EQ(doc.recordCount, 2);
+    EXPECT_EQ(doc.resultsValid, 0);
+    EXPECT_TRUE(doc.correlationCoefficients.empty());
+    EXPECT_TRUE(doc.lags.empty());
+    EXPECT_TRUE(doc.rawAutocorrelations.empty());
+    EXPECT_EQ(doc.hammerToRod, 1.5f);
+    EXPECT_GE(notices, 2); // flags cleared, then the new Sounding
+}
+
+TEST(LoadPipeline, RefusesToStartWithoutFilesOrWithAnUnusableRecordLength) {
+    CKorvaneDoc doc;
+    doc.recordCount = 2;
+    doc.dataLoaded = 1;
+    doc.depths = {1.0f, 2.0f};
+    ScriptedProgress progress;
+    const CommandResult none = LoadSounding(doc, {}, ".", progress);
+    EXPECT_EQ(none.outcome, CommandOutcome::Failed);
+    EXPECT_EQ(none.message, "No wave files were chosen.");
+    EXPECT_EQ(doc.dataLoaded, 1);
+    EXPECT_EQ(doc.depths.size(), 2u);
+    EXPECT_EQ(progress.checkpoints, 0);
+
+    const TempDir dir;
+    doc.samplesPerRecord = 1000;
+    const CommandResult odd =
+        LoadSounding(doc, WriteSounding(dir, {1.0}, 100), dir.path(), progress);
+    EXPECT_EQ(odd.outcome, CommandOutcome::Failed);
+    EXPECT_EQ(doc.dataLoaded, 1);
+    EXPECT_EQ(progress.checkpoints, 0);
+    EXPECT_TRUE(NoDiagnostics(dir.path()));
+}
+
+TEST(LoadPipeline, OneFileGivesNoIntervalsAndTwoColumns) {
+    const TempDir dir;
+    const auto diagnostics = MakeDiagnosticsDir(dir);
+    CKorvaneDoc doc;
+    ScriptedProgress progress;
+    ASSERT_TRUE(LoadSounding(doc, WriteSounding(dir, {2.5}), diagnostics, progress).ok());
+    EXPECT_EQ(progress.upper, 4);
+    EXPECT_EQ(doc.recordCount, 1);
+    EXPECT_TRUE(doc.phaseVelocities.empty());
+    EXPECT_TRUE(doc.ccVelocities.empty());
+    EXPECT_TRUE(std::filesystem::exists(diagnostics / "phase.txt"));
+    EXPECT_EQ(ReadAll(diagnostics / "phase.txt"), "");
+    const auto lines = Lines(ReadAll(diagnostics / "original_data.txt"));
+    ASSERT_EQ(lines.size(), 8193u);
+    EXPECT_EQ(lines[0], "depth 2.320000  ");
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "0.050000  %f  ",
+                  static_cast<double>(doc.rawWaves[0][2]));
+    EXPECT_EQ(lines[3], expected);
+}
+
+TEST(LoadPipeline, TenFilesRunTheBarFromZeroToThirteen) {
+    const TempDir dir;
+    std::vector<double> depths;
+    for (int k = 10; k >= 1; --k)
+        depths.push_back(k * 0.5);
+    CKorvaneDoc doc;
+    ScriptedProgress progress;
+    ASSERT_TRUE(
+        LoadSounding(doc, WriteSounding(dir, depths, 200), MakeDiagnosticsDir(dir), progress).ok());
+    EXPECT_EQ(progress.lower, 0);
+    EXPECT_EQ(progress.upper, 13);
+    EXPECT_EQ(progress.checkpoints, 13);
+    EXPECT_TRUE(std::is_sorted(doc.depths.begin(), doc.depths.end()));
+}
+
+TEST(LoadPipeline, UnwritableDiagnosticsOnlyWarn) {
+    const TempDir dir;
+    const auto missing = dir.path() / "no such folder";
+    CKorvaneDoc doc;
+    ScriptedProgress progress;
+    const CommandResult result =
+        LoadSounding(doc, WriteSounding(dir, {1.0, 2.0}, 300), missing, progress);
+    EXPECT_EQ(result.outcome, CommandOutcome::Completed);
+    EXPECT_EQ(result.warning,
+              "The diagnostic files could not be written to " + missing.string() + ".");
+    EXPECT_EQ(doc.dataLoaded, 1);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+} // namespace
+} // namespace korvane
