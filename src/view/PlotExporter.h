@@ -1,0 +1,42 @@
+#pragma once
+
+#include "view/ViewGeometry.h"
+
+#include <QString>
+
+#include <optional>
+
+class QPainter;
+class QPrinter;
+class QRectF;
+
+namespace korvane {
+
+class CKorvaneDoc;
+
+// Puts the plot of a document's current display mode into a PNG image, an SVG drawing, a PDF
+// page or onto a printer, drawn by the same renderer as the screen through a painter canvas.
+// Files are written completely or not at all: a failed export leaves an earlier file as it
+// was. Failures throw KorvaneError with a text for the user.
+class PlotExporter {
+public:
+    enum class Format { Png, Svg, Pdf };
+    static constexpr int kMaximumSide = 16384; // pixels
+
+    // The format named by the file's extension (case-insensitive), if it is one of ours.
+    static std::optional<Format> FormatForPath(const QString& path);
+
+    // Writes the frame that a client area of width x height pixels would show.
+    static void ExportFile(const CKorvaneDoc& doc, const QString& path, int width, int height);
+
+    // Paints one frame for the given view geometry into the target rectangle of the painter's
+    // device.
+    static void Paint(const CKorvaneDoc& doc, QPainter& painter, const QRectF& target,
+                      const ViewGeometry& geometry);
+
+    // Prints the frame of a client area of clientWidth x clientHeight pixels on one page,
+    // as large as the printable area allows at the same aspect ratio.
+    static void Print(const CKorvaneDoc& doc, QPrinter& printer, int clientWidth, int clientHeight);
+};
+
+} // namespace korvane

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "view/PlotCanvas.h"
+#include "view/ViewGeometry.h"
+
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+class CKorvaneDoc;
+
+// Describes one complete frame of the plot for the document's displayMode: the credit screen,
+// the wave rows (one row per record or interval) or a depth profile. It owns nothing and keeps
+// no state between frames; what it reads from the document it only reads, and it draws no
+// more values of a series than the series holds. xScale and xOrigin of the geometry are
+// written by every frame.
+class PlotRenderer {
+public:
+    PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry);
+
+    // Clears the canvas and draws the current mode.
+    void DrawPlot();
+
+    // The two lines of the start screen (30 and 12 characters).
+    static const char* const kAuthorsCredit;
+    static const char* const kInstitutionCredit;
+
+    // A row's depth label: "%.2f" cut to its first 4 characters.
+    static std::string DepthLabel(float depth);
+
+private:
+    void DrawCredits();
+    void DrawOriginalWaves();
+    void DrawFilteredWaves();
+    void DrawCorrelationFunctions();
+    void DrawRawAutocorrelations();
+    void DrawSpareRows(bool table);
+    void DrawFilteredAutocorrelations();
+    void DrawAlignedWindows();
+    void DrawProfile(int mode);
+
+    float Baseline(int row) const;
+    // Rows a mode can draw when its arrays hold this many entries.
+    int RowsHeld(std::size_t held) const;
+    float SampleX(double sample) const;
+    // The row's depth label at the given offset from its baseline, when the depth exists.
+    void RowLabel(int row, float dx, float dy);
+    // A series inside a window of a full-width row: the baseline up to windowFirst, count
+    // values placed from sample seriesFirst on, then the baseline from windowLast to the end.
+    void Trace(int row, double windowFirst, double seriesFirst, const float* values,
+               std::size_t count, double windowLast);
+    void FullLengthTrace(int row, const std::vector<std::vector<float>>& table);
+
+    const CKorvaneDoc& doc_;
+    PlotCanvas& canvas_;
+    ViewGeometry& geometry_;
+    float plotHeight_ = 0.0f; // H
+    float plotWidth_ = 0.0f;  // W
+    float longTick_ = 0.0f;
+    float shortTick_ = 0.0f;
+    float rowHeight_ = 0.0f; // h
+    int rows_ = 0;           // recordCount, or 0 when it is not positive
+    std::vector<WorldPoint> points_;
+};
+
+} // namespace korvane

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "view/PlotCanvas.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+// Keeps every primitive of a frame with its colour and the selection names in force, so
+// tests can check the geometry and drawing order without a GPU.
+class RecordingCanvas final : public PlotCanvas {
+public:
+    enum class Kind { Clear, Strip, Lines, Polygon, Label };
+    struct Primitive {
+        Kind kind;
+        std::array<float, 3> color;
+        std::vector<WorldPoint> points;
+        std::string text;
+        std::vector<uint32_t> names;
+    };
+
+    void Clear() override { Add(Kind::Clear, {}, {}); }
+    void SetColor(float red, float green, float blue) override { color_ = {red, green, blue}; }
+    void LineStrip(std::span<const WorldPoint> points) override { Add(Kind::Strip, points, {}); }
+    void Lines(std::span<const WorldPoint> pairs) override { Add(Kind::Lines, pairs, {}); }
+    void Polygon(std::span<const WorldPoint> points) override { Add(Kind::Polygon, points, {}); }
+    void Label(float x, float y, std::string_view text) override {
+        const WorldPoint at[] = {{x, y}};
+        Add(Kind::Label, at, text);
+    }
+    void InitNames() override { names_.clear(); }
+    void PushName(uint32_t name) override { names_.push_back(name); }
+    void LoadName(uint32_t name) override {
+        if (!names_.empty())
+            names_.back() = name;
+    }
+    void PopName() override {
+        if (!names_.empty())
+            names_.pop_back();
+    }
+
+    std::vector<const Primitive*> OfKind(Kind kind) const {
+        std::vector<const Primitive*> found;
+        for (const Primitive& p : primitives)
+            if (p.kind == kind)
+                found.push_back(&p);
+        return found;
+    }
+    const Primitive* LabelWithText(const std::string& text) const {
+        for (const Primitive& p : primitives)
+            if (p.kind == Kind::Label && p.text == text)
+                return &p;
+        return nullptr;
+    }
+
+    std::vector<Primitive> primitives;
+
+private:
+    void Add(Kind kind, std::span<const WorldPoint> points, std::string_view text) {
+        primitives.push_back(
+            {kind, color_, {points.begin(), points.end()}, std::string(text), names_});
+    }
+
+    std::array<float, 3> color_{0.0f, 0.0f, 0.0f};
+    std::vector<uint32_t> names_;
+};
+
+} // namespace korvane
