@@ -221,6 +221,13 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
     AddSimulate(app, options, raw);
 
     try {
+        // CLI11 would only say that a command is required.
+        const std::string first = argc > 1 ? argv[1] : "-";
+        if (!first.starts_with('-') && first != "process" && first != "open" &&
+            first != "autocorrelate" && first != "simulate")
+            throw CliError(CliError::kUsage,
+                           "korvane-cli: unknown command \"" + first +
+                               "\"; the commands are process, open, autocorrelate and simulate");
         app.parse(argc, argv);
         ConvertNumbers(raw, options);
         const CLI::App* command = app.get_subcommands().front();
