@@ -6,8 +6,8 @@
 namespace korvane {
 
 // A reusable double-precision radix-2 transform of one fixed length, with the convention of
-// fft_float (positive exponent forward, 1/N on the inverse). Owns its twiddle and bit-reversal
-// tables, computed directly from sin/cos so the accuracy does not degrade with the length.
+// fft_float (positive exponent forward, 1/N on the inverse). Owns one table of twiddle factors,
+// computed directly from sin/cos so the accuracy does not degrade with the length.
 // Immutable after construction: one plan may serve several threads at once.
 class FftPlan {
 public:
@@ -20,11 +20,16 @@ public:
     void Transform(int inverse, const double* realIn, const double* imagIn, double* realOut,
                    double* imagOut) const;
 
+    // The same transform on (re, im) in place.
+    void TransformInPlace(int inverse, double* re, double* im) const;
+
 private:
+    void Butterflies(int inverse, double* re, double* im) const;
+
     uint32_t size;
-    std::vector<uint32_t> bitReversed;
-    std::vector<double> cosTable; // cos(2*pi*m/size), m < size/2
-    std::vector<double> sinTable; // sin(2*pi*m/size), m < size/2
+    // cos and sin of 2*pi*m/size for m < size/2.
+    std::vector<double> cosTable;
+    std::vector<double> sinTable;
 };
 
 } // namespace korvane

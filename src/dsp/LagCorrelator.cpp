@@ -2,8 +2,8 @@
 
 #include "dsp/FftPlan.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 namespace korvane {
 
@@ -49,25 +49,26 @@ void LagCorrelator::CorrelateWithFft() {
     }
     const FftPlan plan(M);
     // One complex transform of x + i*y yields both spectra (x and y are real).
-    std::vector<double> zr(M, 0.0), zi(M, 0.0);
-    for (int m = 0; m < length; ++m) {
-        zr[m] = x[m];
-        zi[m] = y[m];
-    }
-    std::vector<double> fr(M), fi(M);
-    plan.Transform(0, zr.data(), zi.data(), fr.data(), fi.data());
-    // conj(X[k]) * Y[k] with X[k] = (Z[k] + conj Z[-k]) / 2, Y[k] = (Z[k] - conj Z[-k]) / 2i.
-    for (uint32_t k = 0; k < M; ++k) {
+    correlation.assign(M, 0.0);
+    std::vector<double> zi(M, 0.0);
+    std::copy(x.begin(), x.end(), correlation.begin());
+    std::copy(y.begin(), y.end(), zi.begin());
+    double* zr = correlation.data();
+    plan.TransformInPlace(0, zr, zi.data());
+    // P[k] = conj(X[k]) * Y[k] with X[k] = (Z[k] + conj Z[-k]) / 2 and
+    // Y[k] = (Z[k] - conj Z[-k]) / 2i; P is Hermitian, P[-k] = conj P[k].
+    for (uint32_t k = 0; k <= M / 2; ++k) {
         const uint32_t mk = (M - k) & (M - 1);
-        const double a = fr[k], b = fi[k], c = fr[mk], d = fi[mk];
-        zr[k] = 0.25 * ((a + c) * (b + d) + (b - d) * (c - a));
-        zi[k] = 0.25 * ((a + c) * (c - a) - (b - d) * (b + d));
+        const double a = zr[k], b = zi[k], c = zr[mk], d = zi[mk];
+        const double re = 0.25 * ((a + c) * (b + d) + (b - d) * (c - a));
+        const double im = 0.25 * ((a + c) * (c - a) - (b - d) * (b + d));
+        zr[k] = re;
+        zi[k] = im;
+        zr[mk] = re;
+        zi[mk] = -im;
     }
-    plan.Transform(1, zr.data(), zi.data(), fr.data(), fi.data());
-    numerators.resize(2 * static_cast<std::size_t>(length) - 1);
-    for (int j = -(length - 1); j < length; ++j) {
-        numerators[length - 1 + j] = fr[static_cast<uint32_t>(j) & (M - 1)];
-    }
+    plan.TransformInPlace(1, zr, zi.data());
+    mask = M - 1;
 }
 
 double LagCorrelator::DirectNumerator(bool yLater, int shift) const {
@@ -87,7 +88,8 @@ double LagCorrelator::Coefficient(bool yLater, int shift) const {
     if (!useFft) {
         return DirectNumerator(yLater, shift) / denominator;
     }
-    return numerators[length - 1 + (yLater ? shift : -shift)] / denominator;
+    const uint32_t index = static_cast<uint32_t>(yLater ? shift : -shift) & mask;
+    return correlation[index] / denominator;
 }
 
 int LagCorrelator::Sweep(bool yLater, float* out, double& peak) const {

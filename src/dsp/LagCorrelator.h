@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace korvane {
@@ -23,7 +24,7 @@ namespace korvane {
 // shift, its stored value and the peak are those of the direct sweep; the other stored values
 // differ from the direct ones by at most one float rounding step.
 //
-// Owns centred double copies of the inputs and, in fast mode, the 2L-1 correlation values.
+// Owns centred double copies of the inputs and, in fast mode, the linear correlation.
 // Immutable after construction; no shared state, so separate objects run on separate threads.
 class LagCorrelator {
 public:
@@ -54,8 +55,9 @@ private:
     double denominator;
     std::vector<double> x;
     std::vector<double> y;
-    // numerators[L-1+j] = sum_m x[m]*y[m+j] for j in -(L-1)..L-1 (fast mode only)
-    std::vector<double> numerators;
+    // Fast mode: correlation[j & mask] = sum_m x[m]*y[m+j] for j in -(L-1)..L-1.
+    std::vector<double> correlation;
+    uint32_t mask = 0;
 };
 
 } // namespace korvane

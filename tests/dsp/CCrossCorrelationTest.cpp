@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace korvane {
@@ -282,6 +283,30 @@ TEST(CCrossCorrelation, ConstructorMatchesTheDirectSearch) {
         tone[i] = static_cast<float>(std::sin(2 * std::numbers::pi * i / 50.0));
     }
     ExpectSameResult(Correlate(tone, tone), CorrelateDirect(tone, tone), "periodic");
+}
+
+TEST(CCrossCorrelation, ConcurrentObjectsGiveTheSerialResults) {
+    std::vector<std::vector<float>> waves;
+    for (unsigned i = 0; i < 8; ++i) {
+        waves.push_back(Pulse(3000, 300.0 + 25 * i, 20, i, 0.01));
+    }
+    std::vector<Result> serial, parallel(7);
+    for (std::size_t i = 0; i + 1 < waves.size(); ++i) {
+        serial.push_back(Correlate(waves[i], waves[i + 1]));
+    }
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i + 1 < waves.size(); ++i) {
+        threads.emplace_back([&, i] { parallel[i] = Correlate(waves[i], waves[i + 1]); });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    for (std::size_t i = 0; i < serial.size(); ++i) {
+        EXPECT_EQ(parallel[i].lag, serial[i].lag);
+        EXPECT_EQ(parallel[i].lag, 25);
+        EXPECT_EQ(parallel[i].peak, serial[i].peak);
+        EXPECT_EQ(parallel[i].curve, serial[i].curve);
+    }
 }
 
 } // namespace
