@@ -55,6 +55,8 @@ void AutocorrelateCommand::WriteCurves(const CKorvaneDoc& doc, bool rawWaves, st
 
 void AutocorrelateCommand::Run(const CliOptions& options, std::ostream& out, std::ostream& err) {
     const WindowSettings windows = SoundingInput::Windows(options);
+    CommandOutputs::CheckFolderOf(options.outFile, "--out");
+    CommandOutputs::CheckFolderOf(options.saveFile, "--save");
     CKorvaneDoc doc;
     TerminalProgress progress(stderr, !options.quiet);
     const bool fromDocument = options.inputs.size() == 1 && IsDocumentFile(options.inputs[0]);

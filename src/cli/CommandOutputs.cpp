@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 
 namespace korvane {
@@ -60,6 +61,16 @@ void CommandOutputs::Save(CKorvaneDoc& doc, const std::string& path) {
     } catch (const KorvaneError& error) {
         throw CliError(CliError::kFailure, path + ": " + error.what());
     }
+}
+
+void CommandOutputs::CheckFolderOf(const std::string& path, const char* option) {
+    if (path.empty() || path == "-")
+        return;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error))
+        throw CliError(CliError::kUsage, std::string(option) + " " + path + ": the folder " +
+                                             folder.string() + " does not exist");
 }
 
 } // namespace korvane

@@ -27,6 +27,11 @@ public:
     static void WriteTable(const CKorvaneDoc& doc, const std::string& target, std::ostream& out);
 
     static void Save(CKorvaneDoc& doc, const std::string& path);
+
+    // Throws CliError (usage) when the folder an output file would go to does not exist, so a
+    // mistyped path is refused before any work and before any other output is written. Empty
+    // paths and "-" (standard output) pass.
+    static void CheckFolderOf(const std::string& path, const char* option);
 };
 
 } // namespace korvane

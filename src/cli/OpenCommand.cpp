@@ -71,6 +71,8 @@ void OpenCommand::Run(const CliOptions& options, std::ostream& out, std::ostream
         throw CliError(CliError::kUsage, "open takes exactly one document file");
     const std::string& path = options.inputs.front();
     const WindowSettings windows = SoundingInput::Windows(options);
+    CommandOutputs::CheckFolderOf(options.table.value_or(""), "--table");
+    CommandOutputs::CheckFolderOf(options.saveFile, "--save");
 
     CKorvaneDoc doc;
     SoundingInput::OpenDocument(doc, path);

@@ -14,6 +14,8 @@ namespace korvane {
 
 void ProcessCommand::Run(const CliOptions& options, std::ostream& out, std::ostream& err) {
     const WindowSettings windows = SoundingInput::Windows(options);
+    CommandOutputs::CheckFolderOf(options.table.value_or(""), "--table");
+    CommandOutputs::CheckFolderOf(options.saveFile, "--save");
     CKorvaneDoc doc;
     TerminalProgress progress(stderr, !options.quiet);
     SoundingInput::LoadWaves(doc, options, windows, progress, err);
