@@ -76,7 +76,8 @@ double ExpectedVelocity(float z0, float z1, float h, int lag) {
 }
 
 template <class T> bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 
 bool SameTables(const std::vector<std::vector<float>>& a,

@@ -76,7 +76,8 @@ CKorvaneDoc ReadBytes(const std::string& bytes, uint64_t announcedSize) {
 }
 
 bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
 
 void ExpectSameStoredMembers(const CKorvaneDoc& a, const CKorvaneDoc& b) {
