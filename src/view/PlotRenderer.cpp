@@ -36,8 +36,9 @@ std::pair<std::size_t, std::size_t> HeldRange(int64_t first, int64_t last, std::
 const char* const PlotRenderer::kAuthorsCredit = "Written by the Korvane authors";
 const char* const PlotRenderer::kInstitutionCredit = "Geotech Lab.";
 
-PlotRenderer::PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry)
-    : doc_(doc), canvas_(canvas), geometry_(geometry) {}
+PlotRenderer::PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
+                           Detail detail)
+    : doc_(doc), canvas_(canvas), geometry_(geometry), detail_(detail) {}
 
 std::string PlotRenderer::DepthLabel(float depth) {
     char text[64];
@@ -119,6 +120,50 @@ void PlotRenderer::RowLabel(int row, float dx, float dy) {
     canvas_.Label(geometry_.xOrigin + dx, Baseline(row) + dy, DepthLabel(doc_.depths[row]));
 }
 
+void PlotRenderer::AppendSeries(double firstSample, const float* values, std::size_t count, float y,
+                                float half) {
+    const double pixelsPerSample =
+        static_cast<double>(geometry_.xScale) * static_cast<double>(geometry_.pixelsPerUnit);
+    if (detail_ == Detail::Full || !(pixelsPerSample > 0.0) || pixelsPerSample * 2.0 >= 1.0) {
+        for (std::size_t j = 0; j < count; ++j)
+            points_.push_back(
+                {SampleX(firstSample + static_cast<double>(j)), y + half * values[j]});
+        return;
+    }
+    // More than two samples share a pixel column: keep each column's lowest and highest
+    // sample, in their order, so the strip covers the same pixels with far fewer vertices.
+    const double left = (static_cast<double>(geometry_.xOrigin) - geometry_.orthoLeft) *
+                        static_cast<double>(geometry_.pixelsPerUnit);
+    auto column = [&](std::size_t j) {
+        return static_cast<int64_t>(
+            std::floor(left + (firstSample + static_cast<double>(j)) * pixelsPerSample));
+    };
+    auto emit = [&](std::size_t j) {
+        points_.push_back({SampleX(firstSample + static_cast<double>(j)), y + half * values[j]});
+    };
+    std::size_t j = 0;
+    while (j < count) {
+        const int64_t current = column(j);
+        std::size_t low = j;
+        std::size_t high = j;
+        std::size_t end = j + 1;
+        for (; end < count && column(end) == current; ++end) {
+            if (values[end] < values[low])
+                low = end;
+            if (values[end] > values[high])
+                high = end;
+        }
+        if (j == 0 && low != 0 && high != 0)
+            emit(0); // the series starts exactly where it does
+        emit(std::min(low, high));
+        if (low != high)
+            emit(std::max(low, high));
+        if (end == count && low != count - 1 && high != count - 1)
+            emit(count - 1);
+        j = end;
+    }
+}
+
 void PlotRenderer::FullLengthTrace(int row, const std::vector<std::vector<float>>& table) {
     if (static_cast<std::size_t>(row) >= table.size())
         return;
@@ -127,8 +172,7 @@ void PlotRenderer::FullLengthTrace(int row, const std::vector<std::vector<float>
     const float y = Baseline(row);
     const float half = 0.5f * rowHeight_;
     points_.clear();
-    for (std::size_t s = 0; s < count; ++s)
-        points_.push_back({SampleX(static_cast<double>(s)), y + half * values[s]});
+    AppendSeries(0.0, values.data(), count, y, half);
     if (!points_.empty())
         canvas_.LineStrip(points_);
 }
@@ -141,8 +185,7 @@ void PlotRenderer::Trace(int row, double windowFirst, double seriesFirst, const 
     points_.clear();
     points_.push_back({geometry_.xOrigin, y});
     points_.push_back({SampleX(windowFirst), y});
-    for (std::size_t j = 0; j < count; ++j)
-        points_.push_back({SampleX(seriesFirst + static_cast<double>(j)), y + half * values[j]});
+    AppendSeries(seriesFirst, values, count, y, half);
     points_.push_back({SampleX(windowLast), y});
     points_.push_back({SampleX(static_cast<double>(doc_.samplesPerRecord) - 1.0), y});
     canvas_.LineStrip(points_);
@@ -298,10 +341,8 @@ void PlotRenderer::DrawAlignedWindows() {
         const double lag = doc_.lags[k];
         canvas_.SetColor(1.0f, 0.0f, 0.0f);
         points_.clear();
-        for (std::size_t j = 0; j < lowerCount; ++j) {
-            const std::size_t s = lowerFrom + j;
-            points_.push_back({SampleX(static_cast<double>(s) - lag), y + half * lower[s]});
-        }
+        AppendSeries(static_cast<double>(lowerFrom) - lag, lower.data() + lowerFrom, lowerCount, y,
+                     half);
         if (!points_.empty())
             canvas_.LineStrip(points_);
     }

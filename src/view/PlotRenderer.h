@@ -17,7 +17,13 @@ class CKorvaneDoc;
 // written by every frame.
 class PlotRenderer {
 public:
-    PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry);
+    // How a series with more samples than pixels is drawn: every sample, or per pixel column
+    // of the geometry's client area the lowest and highest sample (the same to the eye, and
+    // what keeps a full frame fast on software OpenGL). Markers and labels are never thinned.
+    enum class Detail { Full, PixelEnvelope };
+
+    PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
+                 Detail detail = Detail::Full);
 
     // Clears the canvas and draws the current mode.
     void DrawPlot();
@@ -50,11 +56,15 @@ private:
     // values placed from sample seriesFirst on, then the baseline from windowLast to the end.
     void Trace(int row, double windowFirst, double seriesFirst, const float* values,
                std::size_t count, double windowLast);
+    // Appends count values of a series to points_, value j at sample firstSample + j.
+    void AppendSeries(double firstSample, const float* values, std::size_t count, float y,
+                      float half);
     void FullLengthTrace(int row, const std::vector<std::vector<float>>& table);
 
     const CKorvaneDoc& doc_;
     PlotCanvas& canvas_;
     ViewGeometry& geometry_;
+    Detail detail_;
     float plotHeight_ = 0.0f; // H
     float plotWidth_ = 0.0f;  // W
     float longTick_ = 0.0f;

@@ -75,7 +75,7 @@ int WindowMarkerDrag::PickWindowMarker(const CKorvaneDoc& doc, ViewGeometry& geo
             geometry.orthoNear, geometry.orthoFar);
     glMatrixMode(GL_MODELVIEW);
     GlCanvas canvas(GlCanvas::Pass::Select);
-    PlotRenderer(doc, canvas, geometry).DrawPlot();
+    PlotRenderer(doc, canvas, geometry, PlotRenderer::Detail::PixelEnvelope).DrawPlot();
     const GLint hits = glRenderMode(GL_RENDER);
     if (hits == 1) {
         const GLuint names = std::min<GLuint>(buffer[0], kSelectionBufferSize - 3);

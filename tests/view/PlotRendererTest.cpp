@@ -80,6 +80,41 @@ TEST(PlotRendererTest, WaveRowGeometryOfFourRecordsIn400By300) {
     EXPECT_EQ(frame.canvas.primitives[2].kind, Kind::Strip);
 }
 
+TEST(PlotRendererTest, PixelEnvelopeKeepsEachColumnsExtremes) {
+    CKorvaneDoc doc = MakeDoc(1);
+    doc.displayMode = OriginalWaves;
+    for (int s = 0; s < 8192; ++s)
+        doc.rawWaves[0][s] = static_cast<float>(std::sin(s * 0.3) * (s % 7) / 7.0);
+    doc.rawWaves[0][4000] = 1.0f;
+    doc.rawWaves[0][4001] = -1.0f;
+    Frame frame;
+    frame.geometry = ViewGeometry::ForClient(800, 400); // 600 pixel columns, 13.65 samples each
+    PlotRenderer(doc, frame.canvas, frame.geometry, PlotRenderer::Detail::PixelEnvelope).DrawPlot();
+    const auto strips = frame.canvas.OfKind(Kind::Strip);
+    ASSERT_EQ(strips.size(), 1u);
+    const auto& points = strips[0]->points;
+    EXPECT_LE(points.size(), 2u * 602u);
+    EXPECT_GE(points.size(), 600u);
+    const Frame full = Draw(doc, 800, 400);
+    const auto& every = full.canvas.OfKind(Kind::Strip)[0]->points;
+    EXPECT_FLOAT_EQ(points.front().x, every.front().x);
+    EXPECT_FLOAT_EQ(points.front().y, every.front().y);
+    EXPECT_FLOAT_EQ(points.back().x, every.back().x);
+    EXPECT_FLOAT_EQ(points.back().y, every.back().y);
+    // Every kept point is a real sample, in order, and the extremes are kept.
+    float highest = -10.0f;
+    float lowest = 10.0f;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i > 0) {
+            EXPECT_LT(points[i - 1].x, points[i].x);
+        }
+        highest = std::max(highest, points[i].y);
+        lowest = std::min(lowest, points[i].y);
+    }
+    EXPECT_FLOAT_EQ(highest, 3.0f); // one row: baseline 0, half-height 3
+    EXPECT_FLOAT_EQ(lowest, -3.0f);
+}
+
 TEST(PlotRendererTest, FilteredWavesDrawMarkersBeforeTracesWithTheirNames) {
     CKorvaneDoc doc = MakeDoc(2);
     doc.displayMode = FilteredWaves;

@@ -43,7 +43,7 @@ protected:
     }
     void paintGL() override {
         GlCanvas canvas;
-        PlotRenderer(doc_, canvas, geometry).DrawPlot();
+        PlotRenderer(doc_, canvas, geometry, PlotRenderer::Detail::PixelEnvelope).DrawPlot();
         ++frames;
     }
     void mousePressEvent(QMouseEvent* event) override {
