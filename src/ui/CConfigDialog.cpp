@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -63,6 +64,11 @@ bool CConfigDialog::ParseDistance(const QString& text, float& value) {
     const QByteArray bytes = text.trimmed().toLatin1();
     if (bytes.isEmpty())
         return false;
+    // Plain decimal notation only: strtod would also take hexadecimal and "inf"/"nan".
+    for (const char c : bytes)
+        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.' &&
+            c != 'e' && c != 'E')
+            return false;
     const char* begin = bytes.constData();
     char* end = nullptr;
     const double parsed = std::strtod(begin, &end);

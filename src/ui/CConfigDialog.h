@@ -27,7 +27,8 @@ public:
     // not hold a number; the members are then unchanged.
     bool UpdateData(bool save);
 
-    // Accepted text: a decimal number, blanks around it allowed, finite as a 32-bit float.
+    // Accepted text: a decimal number (no hexadecimal, no "inf"), blanks around it allowed,
+    // within the range of a 32-bit float.
     static bool ParseDistance(const QString& text, float& value);
     // Six significant digits, as "%g": 0.18, 1.22.
     static QString FormatDistance(float value);
