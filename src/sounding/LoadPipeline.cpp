@@ -123,6 +123,51 @@ CommandResult Abandon(CKorvaneDoc& doc, FlagWatch& watch, CommandResult result) 
     return result;
 }
 
+// Everything up to the loaded state: reading, ordering, velocities, diagnostic files. Any way
+// out other than success leaves an empty Sounding.
+CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
+                            const std::filesystem::path& diagnosticsDir, ProgressReporter& progress,
+                            FlagWatch& watch) {
+    const std::size_t records = paths.size();
+    std::size_t current = records; // the file being read, if any
+    const auto failedPath = [&] { return current < records ? paths[current] : std::string(); };
+    try {
+        progress.SetRange(0, doc.recordCount + 3);
+        progress.SetStatusText(kStatusText);
+        if (progress.Checkpoint())
+            return Abandon(doc, watch, Cancelled());
+
+        AllocateSounding(doc, records);
+        for (current = 0; current < records; ++current) {
+            LoadRecord(doc, current, paths[current]);
+            if (progress.Checkpoint())
+                return Abandon(doc, watch, Cancelled());
+        }
+
+        const DepthSorter sorter(doc);
+        if (progress.Checkpoint())
+            return Abandon(doc, watch, Cancelled());
+
+        const std::string phaseText = PhaseVelocity::ComputeIntervalVelocities(doc);
+        CommandResult result;
+        if (!WriteDiagnostics(doc, phaseText, diagnosticsDir))
+            result.warning =
+                "The diagnostic files could not be written to " + diagnosticsDir.string() + ".";
+        return result;
+    } catch (const KorvaneError& error) {
+        return Abandon(doc, watch, Failed(error.what(), failedPath()));
+    } catch (const std::bad_alloc&) {
+        return Abandon(doc, watch, Failed("Memory allocation fails!", failedPath()));
+    } catch (const std::exception& error) {
+        return Abandon(doc, watch, Failed(error.what(), failedPath()));
+    } catch (...) {
+        // Not ours to report, but the half-built Sounding must not stay behind.
+        doc.ReleaseSounding();
+        watch.NotifyIfChanged();
+        throw;
+    }
+}
+
 } // namespace
 
 CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
@@ -137,54 +182,24 @@ CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& pat
 
     FlagWatch watch(doc);
     doc.ReleaseSounding();
-    const std::size_t records = paths.size();
-    doc.recordCount = static_cast<int32_t>(records);
+    doc.recordCount = static_cast<int32_t>(paths.size());
     watch.NotifyIfChanged();
 
-    progress.SetRange(0, doc.recordCount + 3);
-    progress.SetStatusText(kStatusText);
-    if (progress.Checkpoint())
-        return Abandon(doc, watch, Cancelled());
-
-    std::size_t current = 0;
-    try {
-        AllocateSounding(doc, records);
-        for (; current < records; ++current) {
-            LoadRecord(doc, current, paths[current]);
-            if (progress.Checkpoint())
-                return Abandon(doc, watch, Cancelled());
-        }
-        current = records;
-
-        const DepthSorter sorter(doc);
-        if (progress.Checkpoint())
-            return Abandon(doc, watch, Cancelled());
-
-        const std::string phaseText = PhaseVelocity::ComputeIntervalVelocities(doc);
-        CommandResult result;
-        if (!WriteDiagnostics(doc, phaseText, diagnosticsDir))
-            result.warning =
-                "The diagnostic files could not be written to " + diagnosticsDir.string() + ".";
-
-        doc.dataLoaded = 1;
-        doc.displayMode = FilteredWaves;
-        watch.NotifyIfChanged();
-        if (progress.Checkpoint()) {
-            CommandResult cancelled = Cancelled();
-            cancelled.warning = result.warning;
-            return cancelled;
-        }
-        doc.SetModifiedFlag(true);
-        watch.NotifyIfChanged();
+    CommandResult result = BuildSounding(doc, paths, diagnosticsDir, progress, watch);
+    if (!result.ok())
         return result;
-    } catch (const KorvaneError& error) {
-        return Abandon(doc, watch, Failed(error.what(), current < records ? paths[current] : ""));
-    } catch (const std::bad_alloc&) {
-        return Abandon(doc, watch,
-                       Failed("Memory allocation fails!", current < records ? paths[current] : ""));
-    } catch (const std::exception& error) {
-        return Abandon(doc, watch, Failed(error.what(), current < records ? paths[current] : ""));
+    doc.dataLoaded = 1;
+    doc.displayMode = FilteredWaves;
+    watch.NotifyIfChanged();
+    // A cancel now keeps the complete Sounding but leaves it unmodified.
+    if (progress.Checkpoint()) {
+        result.outcome = CommandOutcome::Cancelled;
+        result.message = kProgressCancelled;
+        return result;
     }
+    doc.SetModifiedFlag(true);
+    watch.NotifyIfChanged();
+    return result;
 }
 
 } // namespace korvane
