@@ -60,7 +60,9 @@ public:
     // Prints the plot that is on screen, scaled to the page.
     void PrintPlot(QPrinter& printer);
 
-    // While a long command pumps events, mouse edits of the Sounding are refused.
+    // While a long command pumps events, mouse edits of the Sounding are refused: the mouse
+    // handlers must do nothing while this is set. An edit that completes marks the document
+    // modified and calls its NotifyChanged.
     void SetCommandsLocked(bool locked) { commandsLocked = locked; }
     bool CommandsLocked() const { return commandsLocked; }
 
