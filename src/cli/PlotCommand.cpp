@@ -1,0 +1,280 @@
+#include "cli/PlotCommand.h"
+
+#include "cli/CliError.h"
+#include "cli/CliOptions.h"
+#include "cli/CommandOutputs.h"
+#include "cli/NumberText.h"
+#include "cli/SoundingInput.h"
+#include "cli/TerminalProgress.h"
+#include "cli/WindowSettings.h"
+#include "dsp/CorrelationRuns.h"
+#include "dsp/KorvaneError.h"
+#include "sounding/CKorvaneDoc.h"
+#include "view/PlotExporter.h"
+
+#include <CLI/CLI.hpp>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <new>
+#include <ostream>
+
+namespace korvane {
+
+namespace {
+
+constexpr std::array<const char*, 12> kModeNames = {
+    "Credits",
+    "OriginalWaves",
+    "FilteredWaves",
+    "CrossCorrelationVelocity",
+    "DeterminationProfile",
+    "CorrelationFunctions",
+    "RawAutocorrelations",
+    "SpareWaves",
+    "SpareTable",
+    "FilteredAutocorrelations",
+    "AlignedWindows",
+    "PhaseVelocity",
+};
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsDocumentPath(const std::string& path) {
+    return path.size() > 4 && EqualNoCase(std::string_view(path).substr(path.size() - 4), ".kvn");
+}
+
+// Fills in what the mode draws and the source lacks: correlation results, correlation
+// functions and lags, or autocorrelations.
+void ComputeWhatTheModeShows(CKorvaneDoc& doc, int32_t mode, const std::string& source, bool quiet,
+                             std::ostream& err) {
+    const bool needsCorrelation =
+        ((mode == CrossCorrelationVelocity || mode == DeterminationProfile) && !doc.resultsValid) ||
+        ((mode == CorrelationFunctions || mode == AlignedWindows) &&
+         (doc.correlationFunctions.empty() || doc.lags.empty()));
+    const bool needsRaw = (mode == RawAutocorrelations && doc.rawAutocorrelations.empty()) ||
+                          (mode == SpareTable && doc.spareTable.empty());
+    const bool needsFiltered =
+        mode == FilteredAutocorrelations && doc.filteredAutocorrelations.empty();
+    if (!needsCorrelation && !needsRaw && !needsFiltered)
+        return;
+    if (!doc.dataLoaded)
+        throw CliError(CliError::kFailure, source + ": holds no wave records to compute the " +
+                                               PlotCommand::ModeName(mode) + " plot from");
+    TerminalProgress progress(stderr, !quiet);
+    CommandResult result;
+    if (needsCorrelation)
+        result = RunCrossCorrelation(doc, progress);
+    else if (needsRaw)
+        result = RunRawAutocorrelation(doc, progress);
+    else
+        result = RunFilteredAutocorrelation(doc, progress);
+    progress.Finish();
+    CommandOutputs::Require(result, err);
+    if (needsCorrelation)
+        CommandOutputs::WarnUnresolvedIntervals(doc, err);
+}
+
+} // namespace
+
+std::optional<int32_t> PlotCommand::ParseMode(std::string_view text) {
+    if (const std::optional<int32_t> number = NumberText::ToInt(text))
+        return *number >= 0 && *number < static_cast<int32_t>(kModeNames.size()) ? number
+                                                                                 : std::nullopt;
+    for (std::size_t mode = 0; mode < kModeNames.size(); ++mode)
+        if (EqualNoCase(text, kModeNames[mode]))
+            return static_cast<int32_t>(mode);
+    return std::nullopt;
+}
+
+const char* PlotCommand::ModeName(int32_t mode) {
+    return mode >= 0 && mode < static_cast<int32_t>(kModeNames.size()) ? kModeNames[mode]
+                                                                       : kModeNames[0];
+}
+
+std::optional<std::pair<int, int>> PlotCommand::ParseSize(std::string_view text) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string_view::npos)
+        return std::nullopt;
+    const std::optional<int32_t> width = NumberText::ToInt(text.substr(0, x));
+    const std::optional<int32_t> height = NumberText::ToInt(text.substr(x + 1));
+    auto fits = [](const std::optional<int32_t>& side) {
+        return side && *side >= 1 && *side <= PlotExporter::kMaximumSide;
+    };
+    if (!fits(width) || !fits(height))
+        return std::nullopt;
+    return std::pair<int, int>(*width, *height);
+}
+
+namespace {
+
+struct PlotRequest {
+    CliOptions options;
+    std::string mode;
+    std::string out;
+    std::string size = "1200x800";
+    std::string geophoneToTip;
+    std::string hammerToRod;
+};
+
+std::optional<double> Distance(const std::string& text, const char* name) {
+    if (text.empty())
+        return std::nullopt;
+    const std::optional<double> value = NumberText::ToDouble(text);
+    if (!value)
+        throw CliError(CliError::kUsage,
+                       std::string(name) + " " + text + ": expected a number of metres");
+    return value;
+}
+
+// Qt's notes about the platform (runtime folders, fonts) are no concern of a batch command;
+// only its errors reach standard error.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+void Run(PlotRequest& request, std::ostream& out, std::ostream& err) {
+    CliOptions& options = request.options;
+    options.geophoneToTip = Distance(request.geophoneToTip, "--geophone-to-tip");
+    options.hammerToRod = Distance(request.hammerToRod, "--hammer-to-rod");
+    std::optional<int32_t> mode;
+    if (!request.mode.empty()) {
+        mode = PlotCommand::ParseMode(request.mode);
+        if (!mode)
+            throw CliError(CliError::kUsage, "--mode " + request.mode +
+                                                 ": expected a display mode name (such as "
+                                                 "FilteredWaves) or a number from 0 to 11");
+    }
+    const std::optional<std::pair<int, int>> size = PlotCommand::ParseSize(request.size);
+    if (!size)
+        throw CliError(CliError::kUsage, "--size " + request.size +
+                                             ": expected WIDTHxHEIGHT in pixels, each from "
+                                             "1 to " +
+                                             std::to_string(PlotExporter::kMaximumSide));
+    const QString outPath = QString::fromLocal8Bit(request.out.c_str());
+    if (!PlotExporter::FormatForPath(outPath))
+        throw CliError(CliError::kUsage,
+                       "--out " + request.out + ": the file name must end in .png, .svg or .pdf");
+    CommandOutputs::CheckFolderOf(request.out, "--out");
+    const WindowSettings windows = SoundingInput::Windows(options);
+
+    CKorvaneDoc doc;
+    const bool document = options.inputs.size() == 1 && IsDocumentPath(options.inputs.front());
+    const std::string source = options.inputs.front();
+    if (document) {
+        SoundingInput::OpenDocument(doc, source);
+        if (!windows.empty()) {
+            if (!doc.dataLoaded)
+                throw CliError(CliError::kFailure, source + ": holds no wave records to window");
+            windows.Check(doc.recordCount, doc.samplesPerRecord);
+            windows.ApplyTo(doc);
+            // New windows make the stored results stale.
+            doc.resultsValid = 0;
+        }
+        if (options.hammerToRod && doc.dataLoaded) {
+            doc.hammerToRod = static_cast<float>(*options.hammerToRod);
+            doc.resultsValid = 0;
+        }
+    } else {
+        TerminalProgress progress(stderr, !options.quiet);
+        SoundingInput::LoadWaves(doc, options, windows, progress, err);
+    }
+    const int32_t shown = mode.value_or(doc.displayMode);
+    ComputeWhatTheModeShows(doc, shown, source, options.quiet, err);
+    if (shown == PhaseVelocity && doc.phaseVelocities.empty() && doc.recordCount > 1)
+        err << source
+            << ": a document keeps no phase-spectrum velocities; load the wave files "
+               "to plot them\n";
+    doc.displayMode = shown;
+
+    try {
+        PlotExporter::ExportFile(doc, outPath, size->first, size->second);
+    } catch (const KorvaneError& error) {
+        throw CliError(CliError::kFailure, error.what());
+    }
+    out << "Plot " << PlotCommand::ModeName(shown) << " (" << size->first << "x" << size->second
+        << ") written to " << request.out << '\n';
+}
+
+} // namespace
+
+int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    PlotRequest request;
+    CliOptions& options = request.options;
+    CLI::App app("Draw one display mode of a document or of wave files into a PNG, SVG or PDF "
+                 "file",
+                 "korvane-cli plot");
+    app.footer("INPUT is one .kvn document, or wave files and folders as for process (the "
+               "diagnostic files of the load go to --diagnostics). MODE is a name of the display "
+               "modes (Credits, OriginalWaves, FilteredWaves, CrossCorrelationVelocity, "
+               "DeterminationProfile, CorrelationFunctions, RawAutocorrelations, SpareWaves, "
+               "SpareTable, FilteredAutocorrelations, AlignedWindows, PhaseVelocity; any case) "
+               "or its number 0 to 11; by default the document's own mode, or FilteredWaves "
+               "after loading wave files. Modes that show correlation results run the "
+               "correlation first.");
+    app.add_option("--mode", request.mode, "Display mode to draw")->type_name("NAME|NUMBER");
+    app.add_option("--out", request.out, "Output file: .png, .svg or .pdf")
+        ->type_name("FILE")
+        ->required();
+    app.add_option("--size", request.size, "Plot size in pixels (default 1200x800)")
+        ->type_name("WxH");
+    CLI::Option* window = app.add_option("--window", options.window,
+                                         "The same analysis window for every record, in samples")
+                              ->type_name("FIRST:LAST");
+    CLI::Option* windowsFile =
+        app.add_option("--windows", options.windowsFile, "A window per record, from a file")
+            ->type_name("FILE");
+    window->excludes(windowsFile);
+    app.add_option("--geophone-to-tip", request.geophoneToTip,
+                   "Distance from the cone tip up to the geophone when loading wave files")
+        ->type_name("M");
+    app.add_option("--hammer-to-rod", request.hammerToRod,
+                   "Horizontal distance from the hammer to the rod")
+        ->type_name("M");
+    app.add_option("--diagnostics", options.diagnosticsDir,
+                   "Existing folder for the diagnostic files of a load")
+        ->type_name("DIR");
+    app.add_flag("-q,--quiet", options.quiet, "No progress bar on standard error");
+    app.add_option("INPUT", options.inputs, "Document or wave files")->required();
+
+    try {
+        app.parse(argc, argv);
+        options.command = "plot";
+        // Drawing needs a Qt application; without a display it draws offscreen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QuietQtMessages);
+        int qtArgc = 1;
+        char programName[] = "korvane-cli";
+        char* qtArgv[] = {programName, nullptr};
+        QGuiApplication application(qtArgc, qtArgv);
+        Run(request, out, err);
+        out.flush();
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return app.exit(error, out, err);
+        err << "korvane-cli plot: " << error.what() << "\nRun with --help for more information.\n";
+        return CliError::kUsage;
+    } catch (const CliError& error) {
+        err << error.what() << '\n';
+        return error.status();
+    } catch (const KorvaneError& error) {
+        err << error.what() << '\n';
+        return CliError::kFailure;
+    } catch (const std::bad_alloc&) {
+        err << "Memory allocation fails!\n";
+        return CliError::kFailure;
+    }
+}
+
+} // namespace korvane
