@@ -12,7 +12,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QDialog>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QTreeWidget>
 
 namespace korvane {
 namespace {
@@ -81,6 +84,38 @@ TEST_F(CommandRoutingTest, CrossCorrelationShowsVelocityProfileAndEnablesResults
                    cmd::ViewOriginalWaves, cmd::RunCrossCorrelation})
         EXPECT_TRUE(ActionEnabled(id)) << id;
     EXPECT_FALSE(ActionEnabled(cmd::Load));
+}
+
+TEST_F(CommandRoutingTest, VelocityDataOpensTheTableOfTheResults) {
+    LoadThreeRecords();
+    ASSERT_TRUE(app->Router().Dispatch(cmd::RunCrossCorrelation));
+    int rows = -1;
+    prompts->dialogScript = [&](QDialog& dialog) {
+        rows = dialog.findChild<QTreeWidget*>("1003")->topLevelItemCount();
+        dialog.findChild<QPushButton*>("1")->click();
+        return dialog.result();
+    };
+    ASSERT_TRUE(app->Router().Dispatch(cmd::ViewVelocityData));
+    EXPECT_EQ(prompts->dialogTitles, QStringList{"Wave Velocity"});
+    EXPECT_EQ(rows, 2);
+}
+
+TEST_F(CommandRoutingTest, PrintKeyOpensThePrintDialog) {
+    app->Registry().Action(cmd::FilePrint)->trigger();
+    ASSERT_EQ(prompts->dialogTitles.size(), 1);
+    EXPECT_FALSE(prompts->dialogTitles[0].isEmpty());
+}
+
+TEST_F(CommandRoutingTest, UnwritableDiagnosticFilesWarnButKeepTheLoad) {
+    waves = std::make_unique<WaveFiles>(std::vector<double>{1.0, 2.0});
+    // Folders standing where the files should go make every write fail.
+    for (const char* name : {"phase.txt", "original_data.txt", "recovered_data.txt"})
+        ASSERT_TRUE(QDir(waves->Folder()).mkdir(name));
+    ASSERT_TRUE(LoadFiles(waves->Paths()));
+    ASSERT_EQ(prompts->messages.size(), 1);
+    EXPECT_FALSE(prompts->messages[0].isEmpty());
+    EXPECT_EQ(app->Document().dataLoaded, 1);
+    EXPECT_EQ(app->Document().displayMode, FilteredWaves);
 }
 
 TEST_F(CommandRoutingTest, ModeCommandsSwitchAtOnceWithoutMarkingModified) {
