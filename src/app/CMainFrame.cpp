@@ -28,7 +28,7 @@ struct MenuSpec {
 const MenuSpec kMenus[] = {
     {"&File",
      {cmd::Configurations, kSeparator, cmd::Load, cmd::FileOpen, cmd::FileSave, cmd::FileSaveAs,
-      kSeparator, cmd::AppExit}},
+      cmd::FileExportPlot, kSeparator, cmd::AppExit}},
     {"&View",
      {cmd::ViewOriginalWaves, cmd::ViewFilteredWaves, cmd::ViewCrossCorrelationVelocity,
       cmd::ViewDetermination, cmd::ViewVelocityData}},
@@ -95,6 +95,8 @@ void CMainFrame::CreateStatusBar() {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setAlignment(Qt::AlignCenter);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance("SCRL") + 8);
+        // Qt does not report the lock keys' state, so the panes never claim a lock is on.
+        label->setEnabled(false);
         statusBar()->addPermanentWidget(label);
     }
 }

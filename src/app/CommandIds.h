@@ -24,6 +24,8 @@ inline constexpr int ShowSpareWaves = 32788;
 inline constexpr int ShowSpareTable = 32789;
 inline constexpr int ShowAlignedWindows = 32790;
 inline constexpr int ShowPhaseVelocity = 32791;
+// File > Export Plot...: the plot as a PNG, SVG or PDF file.
+inline constexpr int FileExportPlot = 32800;
 
 // Standard frame commands.
 inline constexpr int FileNew = 57600;

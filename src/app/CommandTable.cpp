@@ -28,6 +28,12 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
                 "Save the active document with a new name\nSave As",
                 R::Always,
                 false});
+    r.Register({cmd::FileExportPlot,
+                "Export &Plot...",
+                {},
+                "Save the plot as a PNG image, an SVG drawing or a PDF page\nExport Plot",
+                R::Always,
+                false});
     r.Register({cmd::AppExit,
                 "E&xit",
                 {},

@@ -1,11 +1,15 @@
 #include "view/CKorvaneView.h"
 
 #include "app/CommandIds.h"
+#include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "ui/UserPrompts.h"
+#include "view/GlCanvas.h"
+#include "view/PlotExporter.h"
+#include "view/PlotRenderer.h"
 
-#include <QFontDatabase>
-#include <QPainter>
+#include <QFile>
+#include <QMouseEvent>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -84,6 +88,9 @@ bool CKorvaneView::OnCommand(int id) {
     case cmd::FilePrintPreview:
         OnFilePrintPreview();
         return true;
+    case cmd::FileExportPlot:
+        OnFileExportPlot();
+        return true;
     default:
         return false;
     }
@@ -154,13 +161,60 @@ void CKorvaneView::OnFilePrintPreview() {
 }
 
 void CKorvaneView::PrintPlot(QPrinter& printer) {
-    const QImage frame = grabFramebuffer();
-    QPainter painter(&printer);
-    if (!painter.isActive() || frame.isNull())
+    // Drawn again for the page rather than copied from the screen, so it prints at the
+    // printer's resolution.
+    try {
+        PlotExporter::Print(doc_, printer, viewGeometry.clientWidth, viewGeometry.clientHeight);
+    } catch (const KorvaneError& error) {
+        if (prompts_)
+            prompts_->ShowMessage(QString::fromStdString(error.what()));
+    }
+}
+
+void CKorvaneView::OnFileExportPlot() {
+    if (!prompts_)
         return;
-    const QRect page = painter.viewport();
-    const QSize size = frame.size().scaled(page.size(), Qt::KeepAspectRatio);
-    painter.drawImage(QRect(page.topLeft(), size), frame);
+    const QString path = prompts_->AskSaveFileName(
+        "PNG Images(*.png);;SVG Drawings(*.svg);;PDF Documents(*.pdf)", "png");
+    if (path.isEmpty())
+        return;
+    if (QFile::exists(path) && !prompts_->Confirm(path + " already exists.\nReplace it?"))
+        return;
+    try {
+        PlotExporter::ExportFile(doc_, path, viewGeometry.clientWidth, viewGeometry.clientHeight);
+    } catch (const KorvaneError& error) {
+        prompts_->ShowMessage(QString::fromStdString(error.what()));
+    }
+}
+
+void CKorvaneView::MirrorDragState() {
+    dragging = markerDrag_.dragging() ? 1 : 0;
+    dragRecord = markerDrag_.dragRecord();
+    dragBoundary = markerDrag_.dragBoundary();
+}
+
+void CKorvaneView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !commandsLocked && contextReady) {
+        const QPoint at = event->position().toPoint();
+        markerDrag_.Press(doc_, viewGeometry, *this, at.x(), at.y());
+        MirrorDragState();
+    }
+    QOpenGLWidget::mousePressEvent(event);
+}
+
+void CKorvaneView::mouseMoveEvent(QMouseEvent* event) {
+    if (!commandsLocked &&
+        markerDrag_.Move(doc_, viewGeometry, *this, event->position().toPoint().x()))
+        doc_.NotifyChanged();
+    QOpenGLWidget::mouseMoveEvent(event);
+}
+
+void CKorvaneView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        markerDrag_.Release(*this);
+        MirrorDragState();
+    }
+    QOpenGLWidget::mouseReleaseEvent(event);
 }
 
 void CKorvaneView::initializeGL() {
@@ -216,29 +270,11 @@ void CKorvaneView::paintGL() {
 }
 
 void CKorvaneView::DrawPlot() {
-    // The state a frame relies on is set again every time: painting text with QPainter in
-    // the same context changes it.
+    // The state a frame relies on is set again every time, whatever else used the context.
     glEnable(GL_DEPTH_TEST);
     LoadProjection();
-    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawCredits();
-}
-
-void CKorvaneView::DrawCredits() {
-    const float spanY = viewGeometry.orthoTop - viewGeometry.orthoBottom;
-    if (viewGeometry.clientHeight <= 0 || spanY <= 0.0f)
-        return;
-    const float pixelsPerUnitY = static_cast<float>(viewGeometry.clientHeight) / spanY;
-    const auto toPixel = [&](float x, float y) {
-        return QPointF((x - viewGeometry.orthoLeft) * viewGeometry.pixelsPerUnit,
-                       (viewGeometry.orthoTop - y) * pixelsPerUnitY);
-    };
-    QPainter painter(this);
-    painter.setPen(Qt::red);
-    painter.setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
-    painter.drawText(toPixel(-1.0f, -0.2f), kAuthorsCredit);
-    painter.drawText(toPixel(-0.5f, -0.4f), kInstitutionCredit);
+    GlCanvas canvas;
+    PlotRenderer(doc_, canvas, viewGeometry, PlotRenderer::Detail::PixelEnvelope).DrawPlot();
 }
 
 } // namespace korvane

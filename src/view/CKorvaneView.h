@@ -3,6 +3,7 @@
 #include "app/CommandTarget.h"
 #include "view/GlPalette.h"
 #include "view/ViewGeometry.h"
+#include "view/WindowMarkerDrag.h"
 
 #include <QOpenGLWidget>
 
@@ -53,6 +54,8 @@ public:
     void OnShowPhaseVelocity();
     void OnFilePrint();
     void OnFilePrintPreview();
+    // File > Export Plot...: the plot on screen as a PNG, SVG or PDF file.
+    void OnFileExportPlot();
 
     // Draws one complete frame of the current display mode into the current context. The one
     // place a frame is drawn; called from paintGL.
@@ -93,18 +96,23 @@ protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;
     void paintGL() override;
+    // Window marker editing in FilteredWaves.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void CreateGLContext();
     void BuildPalette();
     void LoadProjection() const;
     void ShowMode(int32_t mode);
-    void DrawCredits();
+    void MirrorDragState();
 
     CKorvaneDoc& doc_;
     UserPrompts* prompts_ = nullptr;
     bool contextReady = false;
     bool commandsLocked = false;
+    WindowMarkerDrag markerDrag_;
 };
 
 } // namespace korvane

@@ -33,7 +33,7 @@ std::pair<std::size_t, std::size_t> HeldRange(int64_t first, int64_t last, std::
 
 } // namespace
 
-const char* const PlotRenderer::kAuthorsCredit = "Written by the Korvane authors";
+const char* const PlotRenderer::kAuthorsCredit = "M. Arvidsen and T. Holloway-Li";
 const char* const PlotRenderer::kInstitutionCredit = "Geotech Lab.";
 
 PlotRenderer::PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,

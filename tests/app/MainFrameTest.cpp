@@ -40,7 +40,7 @@ TEST_F(MainFrameTest, MenusHoldTheProgramsCommandsInOrder) {
     EXPECT_EQ(titles, (QStringList{"&File", "&View", "&Run", "&Help"}));
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items[0], (QStringList{"Configurations", "-", "Load...", "&Open...", "&Save",
-                                     "Save As...", "-", "E&xit"}));
+                                     "Save As...", "Export &Plot...", "-", "E&xit"}));
     EXPECT_EQ(items[1], (QStringList{"&Original Waves", "&Filtered Waves",
                                      "&Wave Velocity from Cross-Correlation",
                                      "&Coef. of Determination", "&Velocity Data"}));
