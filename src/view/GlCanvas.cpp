@@ -20,7 +20,10 @@ void CompileGlyph(const QFont& font, const QFontMetrics& metrics, int code) {
     const QRect box = code < 32 ? QRect() : metrics.boundingRect(ch);
     glNewList(GlCanvas::kFontListBase + static_cast<GLuint>(code), GL_COMPILE);
     if (box.isEmpty()) {
-        glBitmap(0, 0, 0.0f, 0.0f, static_cast<GLfloat>(advance), 0.0f, nullptr);
+        // A blank pixel rather than an empty bitmap: Mesa drops the advance of an empty
+        // bitmap compiled into a list, which would swallow every space.
+        const GLubyte blank = 0;
+        glBitmap(1, 1, 0.0f, 0.0f, static_cast<GLfloat>(advance), 0.0f, &blank);
         glEndList();
         return;
     }

@@ -2,9 +2,13 @@
 
 #include "PlotTestWidget.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
+
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvane {
@@ -46,6 +50,14 @@ TEST_F(GlCanvasTest, CreditLinesAreRedOnWhite) {
         }
     EXPECT_EQ(other, 0);
     EXPECT_EQ(CountPixels(image, QRect(0, 0, 340, 400), IsRed), 0);
+    // The line is as wide as the system font sets it, spaces included.
+    int right = 0;
+    for (int y = 196; y <= 207; ++y) // above the second line's capitals
+        for (int x = 350; x < image.width(); ++x)
+            if (IsRed(image.pixelColor(x, y)))
+                right = std::max(right, x);
+    const QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    EXPECT_NEAR(right - 350, metrics.horizontalAdvance(PlotRenderer::kAuthorsCredit), 4);
 
     // The label font lives in lists 1000..1254 of the view's context.
     widget.makeCurrent();
