@@ -84,6 +84,10 @@ void BM_DrawFrame(benchmark::State& state, int mode, PlotRenderer::Detail detail
 // Every sample as a vertex, and the per-pixel envelope the screen draws.
 constexpr auto kFull = PlotRenderer::Detail::Full;
 constexpr auto kEnvelope = PlotRenderer::Detail::PixelEnvelope;
+// The floor: a cleared frame with the two credit lines.
+BENCHMARK_CAPTURE(BM_DrawFrame, Credits, int{Credits}, kFull)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(BM_DrawFrame, OriginalWavesEverySample, int{OriginalWaves}, kFull)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

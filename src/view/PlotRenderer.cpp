@@ -132,14 +132,30 @@ void PlotRenderer::AppendSeries(double firstSample, const float* values, std::si
     }
     // More than two samples share a pixel column: keep each column's lowest and highest
     // sample, in their order, so the strip covers the same pixels with far fewer vertices.
+    // Non-finite values are left to the full path's behaviour: they compare false and are
+    // simply never chosen as an extreme.
     const double left = (static_cast<double>(geometry_.xOrigin) - geometry_.orthoLeft) *
                         static_cast<double>(geometry_.pixelsPerUnit);
     auto column = [&](std::size_t j) {
         return static_cast<int64_t>(
             std::floor(left + (firstSample + static_cast<double>(j)) * pixelsPerSample));
     };
+    // Points on one pixel row in a row only stretch a horizontal run: keep its two ends.
+    const float spanY = geometry_.orthoTop - geometry_.orthoBottom;
+    const double pixelsPerUnitY =
+        spanY > 0.0f ? static_cast<double>(geometry_.clientHeight) / spanY : 0.0;
+    int64_t lastRow = 0;
+    int run = 0;
     auto emit = [&](std::size_t j) {
-        points_.push_back({SampleX(firstSample + static_cast<double>(j)), y + half * values[j]});
+        const WorldPoint p{SampleX(firstSample + static_cast<double>(j)), y + half * values[j]};
+        const int64_t row = static_cast<int64_t>(std::floor(p.y * pixelsPerUnitY));
+        if (run >= 2 && row == lastRow) {
+            points_.back() = p;
+            return;
+        }
+        run = run > 0 && row == lastRow ? run + 1 : 1;
+        lastRow = row;
+        points_.push_back(p);
     };
     std::size_t j = 0;
     while (j < count) {
