@@ -8,6 +8,16 @@
 #include <sstream>
 #include <string>
 
+namespace {
+
+std::string Bytes(const korvane::CKorvaneDoc& doc) {
+    std::ostringstream out(std::ios::binary);
+    korvane::DocumentFile::Write(doc, out);
+    return out.str();
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     korvane::CKorvaneDoc doc;
@@ -15,21 +25,41 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         korvane::DocumentFile::Read(doc, in, size);
     } catch (const korvane::KorvaneError&) {
         // A refused file must leave nothing behind.
-        if (doc.dataLoaded != 0 || doc.resultsValid != 0 || !doc.rawWaves.empty() ||
-            !doc.depths.empty())
+        if (doc.dataLoaded != 0 || doc.resultsValid != 0 || doc.recordCount != 0 ||
+            !doc.rawWaves.empty() || !doc.filteredWaves.empty() || !doc.depths.empty() ||
+            !doc.windows.empty() || !doc.ccVelocities.empty() ||
+            !doc.correlationCoefficients.empty())
             std::abort();
         return 0;
     }
     // An accepted file keeps the promises the view and the runs rely on.
+    const auto n = static_cast<size_t>(doc.recordCount);
     if (doc.dataLoaded) {
-        if (doc.recordCount < 1 || doc.rawWaves.size() != size_t(doc.recordCount) ||
-            doc.windows.size() != size_t(doc.recordCount))
+        if (doc.recordCount < 1 || doc.rawWaves.size() != n || doc.filteredWaves.size() != n ||
+            doc.windows.size() != n || doc.depths.size() != n)
             std::abort();
+        for (size_t k = 0; k < n; ++k)
+            if (doc.rawWaves[k].size() != doc.samplesPerRecord ||
+                doc.filteredWaves[k].size() != doc.samplesPerRecord)
+                std::abort();
         for (const auto& w : doc.windows)
             if (w.first < 0 || w.last < w.first || uint32_t(w.last) >= doc.samplesPerRecord)
                 std::abort();
-    } else if (doc.resultsValid) {
+        if (doc.resultsValid &&
+            (doc.ccVelocities.size() != n - 1 || doc.correlationCoefficients.size() != n - 1))
+            std::abort();
+    } else if (doc.resultsValid || !doc.rawWaves.empty()) {
         std::abort();
     }
+    // What was accepted saves to a file of the announced size that reads back the same.
+    const std::string once = Bytes(doc);
+    if (once.size() != korvane::DocumentFile::ExpectedSize(doc.recordCount, doc.samplesPerRecord,
+                                                           doc.dataLoaded, doc.resultsValid))
+        std::abort();
+    korvane::CKorvaneDoc again;
+    std::istringstream back(once);
+    korvane::DocumentFile::Read(again, back, once.size());
+    if (Bytes(again) != once)
+        std::abort();
     return 0;
 }

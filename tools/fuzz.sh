@@ -2,6 +2,9 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each one.
 #   tools/fuzz.sh [RUNS]        a fixed number of runs per target (default 20000)
 #   tools/fuzz.sh --time SECS   run each target for SECS seconds
+# A crash, hang, leak, sanitizer report or a single allocation of 16 MB or more (no input of
+# at most 64 KB can justify one) stops the run with a non-zero status; the input that caused it
+# is kept in build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 limit=(-runs="${1:-20000}")
@@ -10,6 +13,7 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=
   -DKORVANE_BUILD_FUZZ=ON -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_TESTS=OFF \
   -DKORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz --target wave_file_fuzzer document_fuzzer
+mkdir -p build-fuzz/artifacts
 for target in wave_file_fuzzer document_fuzzer; do
   corpus=fuzz/corpus/${target%_fuzzer}
   [ "$target" = wave_file_fuzzer ] && corpus=fuzz/corpus/wave
@@ -17,7 +21,15 @@ for target in wave_file_fuzzer document_fuzzer; do
   cp "$corpus"/* "$work"/
   echo "== $target ${limit[*]}"
   # A private copy of the corpus: new finds stay out of the repository.
-  build-fuzz/bin/$target "${limit[@]}" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
-    -print_final_stats=1 "$work" 2>&1 | tail -n 12
-  rm -rf "$work"
+  status=0
+  build-fuzz/bin/$target "${limit[@]}" -max_len=65536 -rss_limit_mb=2048 -malloc_limit_mb=16 \
+    -timeout=10 -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ "$work" \
+    >"$work.log" 2>&1 || status=$?
+  tail -n 12 "$work.log"
+  if [ "$status" -ne 0 ]; then
+    echo "== $target failed (status $status); full log: $work.log" >&2
+    rm -rf "$work"
+    exit "$status"
+  fi
+  rm -rf "$work" "$work.log"
 done
