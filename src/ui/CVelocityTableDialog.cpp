@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -31,7 +32,9 @@ CVelocityTableDialog::CVelocityTableDialog(const CKorvaneDoc& doc, UserPrompts& 
     list_->setColumnWidth(0, 120);
     list_->setColumnWidth(1, 120);
     list_->setColumnWidth(2, 100);
-    list_->setMinimumWidth(120 + 120 + 100 + 24);
+    // Room for the three columns and the scroll bar of a long table.
+    list_->setMinimumWidth(120 + 120 + 100 + list_->verticalScrollBar()->sizeHint().width() +
+                           2 * list_->frameWidth());
 
     auto* saveButton = new QPushButton("Save", this);
     saveButton->setObjectName("1005");
