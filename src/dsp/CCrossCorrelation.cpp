@@ -9,7 +9,7 @@
 namespace korvane {
 
 CCrossCorrelation::CCrossCorrelation(const float* a, int lenA, const float* b, int lenB, int* lag,
-                                     float* curve) {
+                                     float* curve, CorrelationMethod method) {
     if (lenA < 0 || lenB < 0 || (lenA > 0 && a == nullptr) || (lenB > 0 && b == nullptr) ||
         lag == nullptr) {
         throw KorvaneError("The cross-correlation was given an invalid wave window.");
@@ -37,7 +37,8 @@ CCrossCorrelation::CCrossCorrelation(const float* a, int lenA, const float* b, i
     }
 
     // Both directions come from one correlator: for (A, B), "Y later" is b later than a.
-    const LagCorrelator correlator(A, B, L, L >= kFastSweepMinLength);
+    const LagCorrelator correlator(A, B, L,
+                                   method == CorrelationMethod::Fast && L >= kFastSweepMinLength);
     const int k1 = correlator.Sweep(false, curve, peakCoefficient); // a later than b
     const bool found1 = k1 < L;
     const float peak1 = found1 ? curve[k1] : 0.0f;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/CorrelationMethod.h"
+
 namespace korvane {
 
 // Finds the delay, in samples, at which wave b best matches wave a by the normalised
@@ -24,8 +26,10 @@ public:
     // the delay of b behind a (positive: b later); ties between the directions go to the
     // positive one. curve holds the one-sided function of the winning direction, indexed by the
     // magnitude of the shift. Lengths of 0 give the no-result answer; a negative length or a
-    // null array with a positive length throws KorvaneError.
-    CCrossCorrelation(const float* a, int lenA, const float* b, int lenB, int* lag, float* curve);
+    // null array with a positive length throws KorvaneError. method chooses how the sweeps run;
+    // it does not change the lag or the peak.
+    CCrossCorrelation(const float* a, int lenA, const float* b, int lenB, int* lag, float* curve,
+                      CorrelationMethod method = CorrelationMethod::Fast);
 
     double GetPeakCoefficient() const { return peakCoefficient; }
 

@@ -136,13 +136,13 @@ struct Autocorrelation {
     std::vector<float> curve;
 };
 
-Autocorrelation Autocorrelate(const std::vector<float>& wave) {
+Autocorrelation Autocorrelate(const std::vector<float>& wave, CorrelationMethod method) {
     Autocorrelation result;
     result.curve.resize(wave.size());
     int lag = 0;
     const int length = static_cast<int>(wave.size());
     CCrossCorrelation correlation(wave.data(), length, wave.data(), length, &lag,
-                                  result.curve.data());
+                                  result.curve.data(), method);
     return result;
 }
 
@@ -163,6 +163,11 @@ template <class Body> CommandResult Guarded(Body body) {
 
 CommandResult RunCrossCorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
                                   unsigned threadCount) {
+    return RunCrossCorrelation(doc, progress, threadCount, CorrelationMethod::Fast);
+}
+
+CommandResult RunCrossCorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
+                                  unsigned threadCount, CorrelationMethod method) {
     if (doc.dataLoaded == 0)
         return Outcome(CommandOutcome::Failed, kNoSounding);
     return Guarded([&] {
@@ -204,13 +209,13 @@ CommandResult RunCrossCorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
                  shift = static_cast<int64_t>(w1.first) - w0.first,
                  z0 = static_cast<double>(doc.depths[i]),
                  z1 = static_cast<double>(doc.depths[i + 1]),
-                 h = static_cast<double>(doc.hammerToRod)] {
+                 h = static_cast<double>(doc.hammerToRod), method] {
                     IntervalResult r;
                     r.curve.resize(std::max(a.size(), b.size()));
                     int lag = 0;
                     const CCrossCorrelation correlation(a.data(), static_cast<int>(a.size()),
                                                         b.data(), static_cast<int>(b.size()), &lag,
-                                                        r.curve.data());
+                                                        r.curve.data(), method);
                     r.coefficient = correlation.GetPeakCoefficient();
                     if (r.coefficient > 0.0) {
                         // The window-relative lag becomes a delay between the whole records.
@@ -261,7 +266,7 @@ namespace {
 // The shared loop of the two autocorrelation runs. Entries of records a cancel never reached
 // stay empty, so nothing stale is drawn.
 CommandResult RunAutocorrelation(CKorvaneDoc& doc, ProgressReporter& progress, unsigned threadCount,
-                                 Waves waves) {
+                                 CorrelationMethod method, Waves waves) {
     if (doc.dataLoaded == 0)
         return Outcome(CommandOutcome::Failed, kNoSounding);
     const bool windowed = waves == Waves::Filtered;
@@ -285,7 +290,7 @@ CommandResult RunAutocorrelation(CKorvaneDoc& doc, ProgressReporter& progress, u
             std::vector<float> wave =
                 windowed ? CopyWindow(doc.filteredWaves[k], doc.windows[k]) : doc.rawWaves[k];
             return std::function<Autocorrelation()>(
-                [wave = std::move(wave)] { return Autocorrelate(wave); });
+                [wave = std::move(wave), method] { return Autocorrelate(wave, method); });
         };
         const std::function<bool(int, Autocorrelation&&)> commit = [&](int k, Autocorrelation&& r) {
             const auto index = static_cast<std::size_t>(k);
@@ -324,12 +329,22 @@ CommandResult RunAutocorrelation(CKorvaneDoc& doc, ProgressReporter& progress, u
 
 CommandResult RunRawAutocorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
                                     unsigned threadCount) {
-    return RunAutocorrelation(doc, progress, threadCount, Waves::Raw);
+    return RunAutocorrelation(doc, progress, threadCount, CorrelationMethod::Fast, Waves::Raw);
+}
+
+CommandResult RunRawAutocorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
+                                    unsigned threadCount, CorrelationMethod method) {
+    return RunAutocorrelation(doc, progress, threadCount, method, Waves::Raw);
 }
 
 CommandResult RunFilteredAutocorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
                                          unsigned threadCount) {
-    return RunAutocorrelation(doc, progress, threadCount, Waves::Filtered);
+    return RunAutocorrelation(doc, progress, threadCount, CorrelationMethod::Fast, Waves::Filtered);
+}
+
+CommandResult RunFilteredAutocorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
+                                         unsigned threadCount, CorrelationMethod method) {
+    return RunAutocorrelation(doc, progress, threadCount, method, Waves::Filtered);
 }
 
 } // namespace korvane
