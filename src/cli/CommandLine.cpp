@@ -219,15 +219,22 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
     AddOpen(app, options, raw);
     AddAutocorrelate(app, options, raw);
     AddSimulate(app, options, raw);
+#ifndef KORVANE_NO_PLOT
+    // Listed for --help only: main() hands "plot" to PlotCommand before we parse.
+    app.add_subcommand("plot", "Draw a display mode of a document or of wave files into a "
+                               "PNG, SVG or PDF file (korvane-cli plot --help)");
+    constexpr const char* kCommandList = "process, open, autocorrelate, simulate and plot";
+#else
+    constexpr const char* kCommandList = "process, open, autocorrelate and simulate";
+#endif
 
     try {
         // CLI11 would only say that a command is required.
         const std::string first = argc > 1 ? argv[1] : "-";
         if (!first.starts_with('-') && first != "process" && first != "open" &&
             first != "autocorrelate" && first != "simulate")
-            throw CliError(CliError::kUsage,
-                           "korvane-cli: unknown command \"" + first +
-                               "\"; the commands are process, open, autocorrelate and simulate");
+            throw CliError(CliError::kUsage, "korvane-cli: unknown command \"" + first +
+                                                 "\"; the commands are " + kCommandList);
         app.parse(argc, argv);
         ConvertNumbers(raw, options);
         const CLI::App* command = app.get_subcommands().front();

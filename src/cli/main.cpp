@@ -1,13 +1,17 @@
 #include "cli/CommandLine.h"
-#include "cli/PlotCommand.h" // plot command
 
 #include <cstring>
 #include <iostream>
 
+#ifndef KORVANE_NO_PLOT
+#include "cli/PlotCommand.h"
+#endif
+
 int main(int argc, char** argv) {
-    // --- plot command: drawing needs Qt, so it parses and runs on its own ---
+#ifndef KORVANE_NO_PLOT
+    // Drawing needs Qt, so the plot command parses and runs on its own.
     if (argc > 1 && std::strcmp(argv[1], "plot") == 0)
         return korvane::PlotCommand::Main(argc - 1, argv + 1, std::cout, std::cerr);
-    // --- end of plot command ---
+#endif
     return korvane::CommandLine::Main(argc, argv, std::cout, std::cerr);
 }
