@@ -9,10 +9,9 @@ namespace korvane {
 
 namespace {
 
-// Centres one input on its mean and returns its sum of squares. Both sums run in ascending
-// order so that every mode sees the same doubles.
-double Centre(const float* in, int L, std::vector<double>& out) {
-    out.resize(static_cast<std::size_t>(L));
+// Centres one input on its mean into out and returns its sum of squares. Both sums run in
+// ascending order so that every mode sees the same doubles.
+double Centre(const float* in, int L, double* out) {
     double sum = 0.0;
     for (int m = 0; m < L; ++m) {
         sum += in[m];
@@ -26,15 +25,29 @@ double Centre(const float* in, int L, std::vector<double>& out) {
     return squares;
 }
 
+// The transform length of the linear correlation: a power of two of at least 2L.
+uint32_t TransformSize(int L) {
+    uint32_t M = 2;
+    while (M < 2u * static_cast<uint32_t>(L)) {
+        M <<= 1;
+    }
+    return M;
+}
+
 } // namespace
 
 LagCorrelator::LagCorrelator(const float* X, const float* Y, int L, bool fast)
-    : length(L), useFft(fast), defined(false), denominator(0.0) {
+    : length(std::max(L, 0)), useFft(fast), defined(false), denominator(0.0),
+      transformSize(fast && L > 0 ? TransformSize(L) : 0),
+      memory(2 * static_cast<std::size_t>(length) + 2 * static_cast<std::size_t>(transformSize)),
+      x(memory.data()), y(memory.data() + length) {
     if (L <= 0) {
         return;
     }
-    const double sxx = Centre(X, L, x);
-    const double syy = Centre(Y, L, y);
+    double* const xs = memory.data();
+    double* const ys = xs + length;
+    const double sxx = Centre(X, L, xs);
+    const double syy = Centre(Y, L, ys);
     denominator = std::sqrt(sxx * syy);
     defined = std::isfinite(denominator) && denominator > 0.0;
     if (defined && useFft) {
@@ -43,37 +56,43 @@ LagCorrelator::LagCorrelator(const float* X, const float* Y, int L, bool fast)
 }
 
 void LagCorrelator::CorrelateWithFft() {
-    uint32_t M = 2;
-    while (M < 2u * static_cast<uint32_t>(length)) {
-        M <<= 1;
-    }
-    const FftPlan plan(M);
+    const uint32_t M = transformSize;
+    const FftPlan& plan = FftPlan::Shared(M);
     // One complex transform of x + i*y yields both spectra (x and y are real).
-    correlation.assign(M, 0.0);
-    std::vector<double> zi(M, 0.0);
-    std::copy(x.begin(), x.end(), correlation.begin());
-    std::copy(y.begin(), y.end(), zi.begin());
-    double* zr = correlation.data();
-    plan.TransformInPlace(0, zr, zi.data());
+    double* const zr = memory.data() + 2 * static_cast<std::size_t>(length);
+    double* const zi = zr + M;
+    std::copy(x, x + length, zr);
+    std::fill(zr + length, zr + M, 0.0);
+    std::copy(y, y + length, zi);
+    std::fill(zi + length, zi + M, 0.0);
+    plan.ForwardToBitReversed(zr, zi);
     // P[k] = conj(X[k]) * Y[k] with X[k] = (Z[k] + conj Z[-k]) / 2 and
-    // Y[k] = (Z[k] - conj Z[-k]) / 2i; P is Hermitian, P[-k] = conj P[k].
-    for (uint32_t k = 0; k <= M / 2; ++k) {
-        const uint32_t mk = (M - k) & (M - 1);
-        const double a = zr[k], b = zi[k], c = zr[mk], d = zi[mk];
+    // Y[k] = (Z[k] - conj Z[-k]) / 2i; P is Hermitian, P[-k] = conj P[k]. The bins are in
+    // bit-reversed order, where bin -k sits at 3B-1-p for bin k at p in the block [B, 2B).
+    const auto product = [zr, zi](uint32_t p, uint32_t q) {
+        const double a = zr[p], b = zi[p], c = zr[q], d = zi[q];
         const double re = 0.25 * ((a + c) * (b + d) + (b - d) * (c - a));
         const double im = 0.25 * ((a + c) * (c - a) - (b - d) * (b + d));
-        zr[k] = re;
-        zi[k] = im;
-        zr[mk] = re;
-        zi[mk] = -im;
+        zr[p] = re;
+        zi[p] = im;
+        zr[q] = re;
+        zi[q] = -im;
+    };
+    product(0, 0);
+    product(1, 1);
+    for (uint32_t B = 2; B < M; B <<= 1) {
+        for (uint32_t p = B; p < B + B / 2; ++p) {
+            product(p, 3 * B - 1 - p);
+        }
     }
-    plan.TransformInPlace(1, zr, zi.data());
+    plan.InverseFromBitReversed(zr, zi);
+    correlation = zr;
     mask = M - 1;
 }
 
 double LagCorrelator::DirectNumerator(bool yLater, int shift) const {
-    const double* first = yLater ? x.data() : y.data();
-    const double* second = yLater ? y.data() : x.data();
+    const double* first = yLater ? x : y;
+    const double* second = yLater ? y : x;
     double sum = 0.0;
     for (int m = 0; m < length - shift; ++m) {
         sum += first[m] * second[m + shift];

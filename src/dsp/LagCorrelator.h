@@ -1,7 +1,8 @@
 #pragma once
 
+#include "dsp/RecycledBuffer.h"
+
 #include <cstdint>
-#include <vector>
 
 namespace korvane {
 
@@ -24,8 +25,9 @@ namespace korvane {
 // shift, its stored value and the peak are those of the direct sweep; the other stored values
 // differ from the direct ones by at most one float rounding step.
 //
-// Owns centred double copies of the inputs and, in fast mode, the linear correlation.
-// Immutable after construction; no shared state, so separate objects run on separate threads.
+// Owns centred double copies of the inputs and, in fast mode, the linear correlation, all in one
+// RecycledBuffer of its thread. Immutable after construction; no shared state, so separate
+// objects run on separate threads.
 class LagCorrelator {
 public:
     static constexpr double kCandidateMargin = 1e-9;
@@ -53,10 +55,13 @@ private:
     bool useFft;
     bool defined;
     double denominator;
-    std::vector<double> x;
-    std::vector<double> y;
+    uint32_t transformSize;
+    // x[L], y[L], then in fast mode the transform's real and imaginary parts.
+    RecycledBuffer memory;
+    const double* x;
+    const double* y;
     // Fast mode: correlation[j & mask] = sum_m x[m]*y[m+j] for j in -(L-1)..L-1.
-    std::vector<double> correlation;
+    const double* correlation = nullptr;
     uint32_t mask = 0;
 };
 
