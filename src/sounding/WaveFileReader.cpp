@@ -4,6 +4,7 @@
 #include "dsp/KorvaneError.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +16,10 @@
 #include <system_error>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace korvane {
 
 namespace {
@@ -25,6 +30,29 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a file for reading without waiting for a writer: a FIFO nobody writes to would block
+// open() forever, so it is opened non-blocking and then read normally, which then sees the end
+// of the data at once. Folders are refused.
+std::FILE* OpenForReading(const std::string& path) {
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr)
+        ::close(fd);
+    return file;
+}
 
 // The beginning of a file that the reader can possibly use: lines are read at most 199
 // characters at a time and there are at most 8 + n reads, so anything past that is never seen.
@@ -242,10 +270,7 @@ std::string WaveFileReader::BadRecordMessage(uint32_t sampleNumber) {
 
 uint32_t WaveFileReader::ReadSamples(const std::string& path, float* raw, uint32_t n, float& depth,
                                      float geophoneToTip) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw KorvaneError(kCantOpen);
-    FileHandle file(std::fopen(path.c_str(), "rb"));
+    FileHandle file(OpenForReading(path));
     if (!file)
         throw KorvaneError(kCantOpen);
     const std::string text = ReadUsablePart(file.get(), path, n);
