@@ -1,16 +1,22 @@
 #include "sounding/LoadPipeline.h"
 
 #include "dsp/KorvaneError.h"
+#include "dsp/ThreadPool.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/DepthSorter.h"
 #include "sounding/DiagnosticFiles.h"
 #include "sounding/PhaseVelocity.h"
 #include "sounding/WaveFileReader.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <deque>
+#include <future>
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace korvane {
 
@@ -40,21 +46,75 @@ void AllocateSounding(CKorvaneDoc& doc, std::size_t records) {
     doc.windows.assign(records, whole);
 }
 
-// Reads, filters and phases one record. Touches only record r, so records may be loaded on
-// several threads at once.
-void LoadRecord(CKorvaneDoc& doc, std::size_t r, const std::string& path) {
+// One record as read, filtered and phased from its file, before it joins the Sounding.
+struct LoadedRecord {
+    std::vector<float> raw, filtered, spectrumReal, spectrumImag, phase;
+    float depth = 0.0f;
+};
+
+// Reads, filters and phases one record. Touches no document, so records may be loaded on several
+// threads at once while the document stays with the thread that reports progress.
+LoadedRecord LoadRecord(const std::string& path, uint32_t n, float geophoneToTip) {
+    LoadedRecord record;
+    record.raw.assign(n, 0.0f);
+    record.filtered.assign(n, 0.0f);
+    record.spectrumReal.assign(kSpectrumBins, 0.0f);
+    record.spectrumImag.assign(kSpectrumBins, 0.0f);
+    record.phase.assign(kSpectrumBins, 0.0f);
+    const WaveFileReader reader(path, record.raw.data(), record.filtered.data(), n, record.depth,
+                                geophoneToTip, record.spectrumReal.data(),
+                                record.spectrumImag.data());
+    PhaseVelocity::ComputePhaseAngles(record.spectrumReal.data(), record.spectrumImag.data(),
+                                      record.phase.data());
+    return record;
+}
+
+void StoreRecord(CKorvaneDoc& doc, std::size_t r, LoadedRecord&& record) {
+    doc.rawWaves[r] = std::move(record.raw);
+    doc.filteredWaves[r] = std::move(record.filtered);
+    doc.spectrumReal[r] = std::move(record.spectrumReal);
+    doc.spectrumImag[r] = std::move(record.spectrumImag);
+    doc.phaseSpectra[r] = std::move(record.phase);
+    doc.spareWaves[r].assign(doc.samplesPerRecord, 0.0f);
+    doc.depths[r] = record.depth;
+}
+
+// Loads every file into its record with one checkpoint per file, in file order, on every core.
+// Records are stored, checked for a defect and checkpointed strictly in order, so progress,
+// cancels and the file named by a defect are those of a load one file at a time; files read
+// ahead of a cancel or a defect are dropped. current follows the file being stored. Returns
+// false when cancelled; a defect is thrown after the workers have stopped.
+bool ReadRecords(CKorvaneDoc& doc, const std::vector<std::string>& paths,
+                 ProgressReporter& progress, std::size_t& current) {
+    const std::size_t records = paths.size();
     const uint32_t n = doc.samplesPerRecord;
-    doc.rawWaves[r].assign(n, 0.0f);
-    doc.filteredWaves[r].assign(n, 0.0f);
-    doc.spectrumReal[r].assign(kSpectrumBins, 0.0f);
-    doc.spectrumImag[r].assign(kSpectrumBins, 0.0f);
-    doc.phaseSpectra[r].assign(kSpectrumBins, 0.0f);
-    doc.spareWaves[r].assign(n, 0.0f);
-    const WaveFileReader reader(path, doc.rawWaves[r].data(), doc.filteredWaves[r].data(), n,
-                                doc.depths[r], doc.geophoneToTip, doc.spectrumReal[r].data(),
-                                doc.spectrumImag[r].data());
-    PhaseVelocity::ComputePhaseAngles(doc.spectrumReal[r].data(), doc.spectrumImag[r].data(),
-                                      doc.phaseSpectra[r].data());
+    const float geophoneToTip = doc.geophoneToTip;
+    const unsigned threads = ThreadPool::HardwareThreads();
+    if (threads <= 1 || records <= 1) {
+        for (current = 0; current < records; ++current) {
+            StoreRecord(doc, current, LoadRecord(paths[current], n, geophoneToTip));
+            if (progress.Checkpoint())
+                return false;
+        }
+        return true;
+    }
+    ThreadPool pool(static_cast<unsigned>(std::min<std::size_t>(threads, records)));
+    // A short look-ahead bounds the records read for nothing after a cancel.
+    const std::size_t ahead = 2 * pool.Size();
+    std::deque<std::future<LoadedRecord>> pending;
+    std::size_t next = 0;
+    for (current = 0; current < records; ++current) {
+        for (; next < records && next <= current + ahead; ++next)
+            pending.push_back(pool.Submit([&path = paths[next], n, geophoneToTip] {
+                return LoadRecord(path, n, geophoneToTip);
+            }));
+        LoadedRecord record = pending.front().get();
+        pending.pop_front();
+        StoreRecord(doc, current, std::move(record));
+        if (progress.Checkpoint())
+            return false;
+    }
+    return true;
 }
 
 // Writes the three diagnostic files; false when any of them could not be written.
@@ -138,11 +198,9 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
             return Abandon(doc, watch, Cancelled());
 
         AllocateSounding(doc, records);
-        for (current = 0; current < records; ++current) {
-            LoadRecord(doc, current, paths[current]);
-            if (progress.Checkpoint())
-                return Abandon(doc, watch, Cancelled());
-        }
+        // The workers have stopped when this returns or throws: only then may Abandon release.
+        if (!ReadRecords(doc, paths, progress, current))
+            return Abandon(doc, watch, Cancelled());
 
         const DepthSorter sorter(doc);
         if (progress.Checkpoint())

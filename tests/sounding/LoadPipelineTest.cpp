@@ -252,6 +252,36 @@ TEST(LoadPipeline, ADefectiveFileAbandonsTheWholeLoad) {
     ExpectEmptySounding(doc);
 }
 
+// Files are read on several threads, but stored, checked and reported one at a time in order.
+TEST(LoadPipeline, FilesReadAheadChangeNeitherProgressNorTheReportedDefect) {
+    const TempDir dir;
+    auto paths = WriteSounding(dir, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0}, 2000);
+    // File 3 fails late, at its last sample; later files fail at once.
+    std::string late = testing::WaveText(3.0, Arrival(3.0, 2000));
+    late.insert(late.rfind("49.975\t"), "49.9749 x\n");
+    paths[2] = dir.Write("late.txt", late);
+    paths[4] = (dir.path() / "missing 5.txt").string();
+    paths[6] = dir.Write("header.txt", "one line only\n");
+
+    const auto diagnostics = MakeDiagnosticsDir(dir);
+    CKorvaneDoc doc;
+    ScriptedProgress progress;
+    std::vector<std::size_t> storedAtCheckpoint;
+    progress.onCheckpoint = [&](int) {
+        std::size_t stored = 0;
+        while (stored < doc.rawWaves.size() && !doc.rawWaves[stored].empty())
+            ++stored;
+        storedAtCheckpoint.push_back(stored);
+    };
+    const CommandResult result = LoadSounding(doc, paths, diagnostics, progress);
+    EXPECT_EQ(result.outcome, CommandOutcome::Failed);
+    EXPECT_EQ(result.message, "The file is wrong in 2000 data record!");
+    EXPECT_EQ(result.failedPath, paths[2]);
+    EXPECT_EQ(storedAtCheckpoint, (std::vector<std::size_t>{0, 1, 2}));
+    ExpectEmptySounding(doc);
+    EXPECT_TRUE(NoDiagnostics(diagnostics));
+}
+
 TEST(LoadPipeline, ReplacesThePreviousSounding) {
     const TempDir dir;
     CKorvaneDoc doc;
