@@ -15,22 +15,21 @@ void AppFixture::SetUp() {
 
 bool AppFixture::LoadFiles(const QStringList& paths) {
     prompts->openFileNamesAnswers.push_back(paths);
-    return app->Router().Dispatch(cmd::Load);
+    return Dispatch(cmd::Load);
 }
 
 void AppFixture::LoadThreeRecords() {
     waves = std::make_unique<WaveFiles>(std::vector<double>{3.0, 1.0, 2.0});
     ASSERT_TRUE(LoadFiles(waves->Paths()));
-    ASSERT_EQ(app->Document().dataLoaded, 1) << prompts->messages.join("|").toStdString();
+    ASSERT_EQ(app->Document().dataLoaded, 1) << Messages();
 }
 
-bool AppFixture::Enabled(int id) const {
-    return app->Router().IsEnabled(id);
-}
-
-bool AppFixture::ActionEnabled(int id) const {
-    QAction* action = app->Registry().Action(id);
-    return action && action->isEnabled();
+void AppFixture::ExpectEnabled(std::initializer_list<int> ids, bool enabled) const {
+    for (int id : ids) {
+        EXPECT_EQ(app->Router().IsEnabled(id), enabled) << id;
+        QAction* action = app->Registry().Action(id);
+        EXPECT_EQ(action && action->isEnabled(), enabled) << id;
+    }
 }
 
 } // namespace korvane

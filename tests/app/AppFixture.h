@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 
 namespace korvane {
@@ -17,10 +18,12 @@ protected:
 
     // Loads files through File > Load...; the diagnostics go beside them.
     bool LoadFiles(const QStringList& paths);
-    // Loads three records (tip depths 3, 1, 2 m) and returns their folder.
+    // Loads three records (tip depths 3, 1, 2 m) written to `waves`.
     void LoadThreeRecords();
-    bool Enabled(int id) const;
-    bool ActionEnabled(int id) const;
+    bool Dispatch(int id) { return app->Router().Dispatch(id); }
+    // Checks the router's answer and the action's state of every command.
+    void ExpectEnabled(std::initializer_list<int> ids, bool enabled) const;
+    std::string Messages() const { return prompts->messages.join("|").toStdString(); }
 
     std::unique_ptr<CKorvaneApp> app;
     ScriptedPrompts* prompts = nullptr; // owned by app

@@ -3,7 +3,6 @@
 
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
-#include "app/DocumentCommands.h"
 #include "app/RecentFileList.h"
 
 #include <QFile>
@@ -20,58 +19,52 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TEST_F(DocumentCommandsTest, StartsUntitledAndNewKeepsTheLoadedSounding) {
+TEST_F(DocumentCommandsTest, NewKeepsTheLoadedSoundingAndCancelStopsNewOpenAndExit) {
     EXPECT_EQ(app->Frame().windowTitle(), "Untitled - Korvane");
     LoadThreeRecords();
-    ASSERT_TRUE(app->Document().IsModified());
+    // An empty answer queue cancels the save prompt.
+    for (int id : {cmd::FileNew, cmd::FileOpen, cmd::AppExit})
+        ASSERT_TRUE(Dispatch(id)) << id;
+    EXPECT_EQ(prompts->saveChangesTitles.size(), 3);
+    EXPECT_EQ(prompts->fileDialogs, 1); // only the Load's
+    EXPECT_TRUE(app->Frame().isVisible());
+    EXPECT_TRUE(app->Document().IsModified());
+
     prompts->saveChangesAnswers.push_back(SaveChangesAnswer::No);
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileNew));
-    EXPECT_EQ(prompts->saveChangesTitles, QStringList{"Untitled"});
+    ASSERT_TRUE(Dispatch(cmd::FileNew));
+    EXPECT_EQ(prompts->saveChangesTitles.last(), "Untitled");
     const CKorvaneDoc& doc = app->Document();
     EXPECT_EQ(doc.dataLoaded, 1);
     EXPECT_EQ(doc.recordCount, 3);
     EXPECT_EQ(doc.displayMode, FilteredWaves);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(app->Frame().windowTitle(), "Untitled - Korvane");
-    EXPECT_FALSE(ActionEnabled(cmd::Load));
-}
-
-TEST_F(DocumentCommandsTest, CancelAtTheSavePromptStopsNewOpenAndExit) {
-    LoadThreeRecords();
-    // An empty answer queue cancels the prompt.
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileNew));
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileOpen));
-    ASSERT_TRUE(app->Router().Dispatch(cmd::AppExit));
-    EXPECT_EQ(prompts->saveChangesTitles.size(), 3);
-    EXPECT_EQ(prompts->fileDialogs, 1); // only the Load's
-    EXPECT_TRUE(app->Frame().isVisible());
-    EXPECT_TRUE(app->Document().IsModified());
+    ExpectEnabled({cmd::Load}, false);
 }
 
 TEST_F(DocumentCommandsTest, SaveAsAddsTheExtensionAndReopensEveryStoredValue) {
     LoadThreeRecords();
-    ASSERT_TRUE(app->Router().Dispatch(cmd::RunCrossCorrelation));
+    ASSERT_TRUE(Dispatch(cmd::RunCrossCorrelation));
     CKorvaneDoc& doc = app->Document();
     doc.windows[1] = {100, 4000};
-    ASSERT_TRUE(app->Router().Dispatch(cmd::ViewDetermination));
+    ASSERT_TRUE(Dispatch(cmd::ViewDetermination));
     const CKorvaneDoc saved = doc;
 
     QTemporaryDir dir;
     prompts->saveFileNameAnswers.push_back(dir.filePath("sounding"));
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileSaveAs));
+    ASSERT_TRUE(Dispatch(cmd::FileSaveAs));
     const QString path = dir.filePath("sounding.kvn");
-    ASSERT_TRUE(QFileInfo::exists(path)) << prompts->messages.join("|").toStdString();
+    ASSERT_TRUE(QFileInfo::exists(path)) << Messages();
     EXPECT_EQ(prompts->filters.last(), "Korvane Files(*.kvn)");
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(app->Frame().windowTitle(), "sounding.kvn - Korvane");
     EXPECT_EQ(app->RecentFiles().Files().value(0), QFileInfo(path).absoluteFilePath());
 
     // Forget it, then open it again.
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileNew));
+    ASSERT_TRUE(Dispatch(cmd::FileNew));
     doc.ReleaseSounding();
     prompts->openFileNameAnswers.push_back(path);
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileOpen));
-    EXPECT_TRUE(prompts->messages.isEmpty()) << prompts->messages.join("|").toStdString();
+    ASSERT_TRUE(Dispatch(cmd::FileOpen));
+    EXPECT_TRUE(prompts->messages.isEmpty()) << Messages();
     EXPECT_EQ(doc.displayMode, DeterminationProfile);
     EXPECT_EQ(doc.recordCount, 3);
     EXPECT_EQ(doc.dataLoaded, 1);
@@ -83,88 +76,82 @@ TEST_F(DocumentCommandsTest, SaveAsAddsTheExtensionAndReopensEveryStoredValue) {
     EXPECT_EQ(doc.ccVelocities, saved.ccVelocities);
     EXPECT_EQ(doc.correlationCoefficients, saved.correlationCoefficients);
     EXPECT_EQ(app->Frame().windowTitle(), "sounding.kvn - Korvane");
-    EXPECT_TRUE(ActionEnabled(cmd::ViewVelocityData));
+    ExpectEnabled({cmd::ViewVelocityData}, true);
 
     // Save writes to the same file without asking; replacing another file asks first.
     doc.SetModifiedFlag(true);
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileSave));
+    ASSERT_TRUE(Dispatch(cmd::FileSave));
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(prompts->fileDialogs, 3); // load, save as, open
     prompts->saveFileNameAnswers.push_back(path);
-    prompts->confirmAnswers.push_back(false);
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileSaveAs));
+    ASSERT_TRUE(Dispatch(cmd::FileSaveAs));
     ASSERT_EQ(prompts->confirmTexts.size(), 1);
     EXPECT_TRUE(prompts->confirmTexts[0].contains("sounding.kvn already exists."));
 }
 
-TEST_F(DocumentCommandsTest, RefusedDocumentIsReportedAndNothingIsDrawnFromIt) {
+TEST_F(DocumentCommandsTest, RefusedDocumentIsReportedAndKeepsTheSoundingShownBefore) {
     QTemporaryDir dir;
-    const QString path = dir.filePath("truncated.kvn");
+    const QString truncated = dir.filePath("truncated.kvn");
     {
         // A header announcing one record of 8192 samples, and nothing after it.
-        QFile file(path);
+        QFile file(truncated);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         const int32_t header[7] = {2, 1, 8192, 0, 0, 1, 0};
         file.write(reinterpret_cast<const char*>(header), sizeof header);
     }
-    prompts->openFileNameAnswers.push_back(path);
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileOpen));
-    ASSERT_EQ(prompts->messages.size(), 1);
-    EXPECT_FALSE(prompts->messages[0].isEmpty());
-    const CKorvaneDoc& doc = app->Document();
-    EXPECT_EQ(doc.dataLoaded, 0);
-    EXPECT_EQ(doc.recordCount, 0);
-    EXPECT_EQ(doc.displayMode, Credits);
-    EXPECT_TRUE(doc.rawWaves.empty());
-    EXPECT_EQ(app->Frame().windowTitle(), "Untitled - Korvane");
-    EXPECT_TRUE(app->RecentFiles().Files().isEmpty() ||
-                app->RecentFiles().Files().value(0) != QFileInfo(path).absoluteFilePath());
-}
+    const QString empty = dir.filePath("empty.kvn");
+    QFile(empty).open(QIODevice::WriteOnly);
 
-TEST_F(DocumentCommandsTest, RefusedDocumentKeepsTheSoundingShownBefore) {
-    LoadThreeRecords();
-    QTemporaryDir dir;
-    const QString path = dir.filePath("empty.kvn");
-    QFile(path).open(QIODevice::WriteOnly);
-    prompts->saveChangesAnswers.push_back(SaveChangesAnswer::No);
-    prompts->openFileNameAnswers.push_back(path);
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileOpen));
-    EXPECT_EQ(prompts->messages.size(), 1);
-    EXPECT_EQ(app->Document().dataLoaded, 1);
-    EXPECT_EQ(app->Document().recordCount, 3);
+    const CKorvaneDoc& doc = app->Document();
+    for (const QString& path : {truncated, empty}) {
+        SCOPED_TRACE(path.toStdString());
+        prompts->messages.clear();
+        prompts->saveChangesAnswers.push_back(SaveChangesAnswer::No);
+        prompts->openFileNameAnswers.push_back(path);
+        ASSERT_TRUE(Dispatch(cmd::FileOpen));
+        EXPECT_EQ(prompts->messages.size(), 1);
+        EXPECT_EQ(app->Frame().windowTitle(), "Untitled - Korvane");
+        EXPECT_FALSE(app->RecentFiles().Files().contains(QFileInfo(path).absoluteFilePath()));
+        if (path == truncated) { // nothing is drawn from it
+            EXPECT_EQ(doc.dataLoaded, 0);
+            EXPECT_EQ(doc.recordCount, 0);
+            EXPECT_EQ(doc.displayMode, Credits);
+            EXPECT_TRUE(doc.rawWaves.empty());
+            LoadThreeRecords();
+        } else {
+            EXPECT_EQ(doc.dataLoaded, 1);
+            EXPECT_EQ(doc.recordCount, 3);
+        }
+    }
 }
 
 TEST_F(DocumentCommandsTest, FailedSaveIsReportedAndKeepsTheOldFileAndTheModifiedFlag) {
     QTemporaryDir dir;
     const QString path = dir.filePath("kept.kvn");
     prompts->saveFileNameAnswers.push_back(path);
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileSaveAs));
+    ASSERT_TRUE(Dispatch(cmd::FileSaveAs));
     const QByteArray before = ReadAll(path);
     ASSERT_EQ(before.size(), 28);
 
     LoadThreeRecords();
-    // A folder standing where the temporary file's folder should be makes the save fail.
+    // A file standing where the target's folder should be makes the save fail.
     const QString blocked = dir.filePath("not-a-folder");
     QFile(blocked).open(QIODevice::WriteOnly);
     prompts->saveFileNameAnswers.push_back(blocked + "/sounding.kvn");
-    ASSERT_TRUE(app->Router().Dispatch(cmd::FileSaveAs));
+    ASSERT_TRUE(Dispatch(cmd::FileSaveAs));
     ASSERT_EQ(prompts->messages.size(), 1);
     EXPECT_TRUE(app->Document().IsModified());
     EXPECT_EQ(app->Frame().windowTitle(), "kept.kvn - Korvane");
     EXPECT_EQ(ReadAll(path), before);
-}
 
-TEST_F(DocumentCommandsTest, ExitAfterSavingClosesTheFrame) {
-    LoadThreeRecords();
-    QTemporaryDir dir;
+    // Exit saves when asked to, then closes the frame.
     prompts->saveChangesAnswers.push_back(SaveChangesAnswer::Yes);
-    prompts->saveFileNameAnswers.push_back(dir.filePath("exit.kvn"));
-    ASSERT_TRUE(app->Router().Dispatch(cmd::AppExit));
+    ASSERT_TRUE(Dispatch(cmd::AppExit));
     EXPECT_FALSE(app->Frame().isVisible());
-    EXPECT_TRUE(QFileInfo::exists(dir.filePath("exit.kvn")));
+    EXPECT_NE(ReadAll(path), before);
 }
 
-TEST(StartUpTest, OpensTheDocumentNamedOnTheCommandLine) {
+TEST(StartUpTest, OpensTheDocumentNamedOnTheCommandLineOrFailsWithAMessage) {
     QTemporaryDir dir;
     const QString path = dir.filePath("start.kvn");
     {
@@ -176,21 +163,19 @@ TEST(StartUpTest, OpensTheDocumentNamedOnTheCommandLine) {
         first.Document().hammerToRod = 2.5f;
         ASSERT_TRUE(first.Router().Dispatch(cmd::FileSaveAs));
     }
-    auto prompts = std::make_unique<ScriptedPrompts>();
-    CKorvaneApp app(std::move(prompts));
-    ASSERT_TRUE(app.InitInstance({path}));
-    EXPECT_EQ(app.Document().displayMode, DeterminationProfile);
-    EXPECT_EQ(app.Document().hammerToRod, 2.5f);
-    EXPECT_EQ(app.Frame().windowTitle(), "start.kvn - Korvane");
-    EXPECT_TRUE(app.Frame().isVisible());
-    EXPECT_TRUE(app.Frame().windowState() & Qt::WindowMaximized);
-}
-
-TEST(StartUpTest, FailsWithAMessageWhenTheDocumentCannotBeOpened) {
+    {
+        CKorvaneApp app(std::make_unique<ScriptedPrompts>());
+        ASSERT_TRUE(app.InitInstance({path}));
+        EXPECT_EQ(app.Document().displayMode, DeterminationProfile);
+        EXPECT_EQ(app.Document().hammerToRod, 2.5f);
+        EXPECT_EQ(app.Frame().windowTitle(), "start.kvn - Korvane");
+        EXPECT_TRUE(app.Frame().isVisible());
+        EXPECT_TRUE(app.Frame().windowState() & Qt::WindowMaximized);
+    }
     auto scripted = std::make_unique<ScriptedPrompts>();
     ScriptedPrompts* prompts = scripted.get();
     CKorvaneApp app(std::move(scripted));
-    EXPECT_FALSE(app.InitInstance({"/nonexistent/folder/missing.kvn"}));
+    EXPECT_FALSE(app.InitInstance({dir.filePath("missing/folder/missing.kvn")}));
     EXPECT_EQ(prompts->messages.size(), 1);
 }
 

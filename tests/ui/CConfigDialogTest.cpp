@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -23,13 +22,17 @@ protected:
     }
     void TearDown() override { QDir::setCurrent(previous); }
 
-    // Opens the dialog through its command, lets edit() work on it, then clicks `button`.
-    void RunDialog(const std::function<void(QDialog&)>& edit, const char* button) {
-        prompts->dialogScript = [&, button](QDialog& dialog) {
-            shownHammer = dialog.findChild<QLineEdit*>("1006")->text();
-            shownGeophone = dialog.findChild<QLineEdit*>("1007")->text();
-            if (edit)
-                edit(dialog);
+    // Opens the dialog through its command, types into the edits that are given a text
+    // (nullptr: left alone), then clicks `button`; a dialog still open is cancelled.
+    void RunDialog(const char* geophone, const char* hammer, const char* button = "1") {
+        prompts->dialogScript = [this, geophone, hammer, button](QDialog& dialog) {
+            auto* geophoneEdit = dialog.findChild<QLineEdit*>("1007");
+            auto* hammerEdit = dialog.findChild<QLineEdit*>("1006");
+            shown = geophoneEdit->text() + " " + hammerEdit->text();
+            if (geophone)
+                geophoneEdit->setText(geophone);
+            if (hammer)
+                hammerEdit->setText(hammer);
             dialog.findChild<QPushButton*>(button)->click();
             stillOpen = dialog.isVisible();
             focused = dialog.focusWidget() ? dialog.focusWidget()->objectName() : QString();
@@ -37,11 +40,7 @@ protected:
                 dialog.findChild<QPushButton*>("2")->click();
             return dialog.result();
         };
-        ASSERT_TRUE(app->Router().Dispatch(cmd::Configurations));
-    }
-
-    static void Type(QDialog& dialog, const char* edit, const QString& text) {
-        dialog.findChild<QLineEdit*>(edit)->setText(text);
+        ASSERT_TRUE(Dispatch(cmd::Configurations));
     }
 
     QString ConfigFile() const {
@@ -51,106 +50,60 @@ protected:
 
     QTemporaryDir workDir;
     QString previous;
-    QString shownHammer, shownGeophone, focused;
+    QString shown, focused;
     bool stillOpen = false;
 };
 
-TEST_F(CConfigDialogTest, OkWithoutEditsWritesTheDefaultsAndKeepsTheDocument) {
-    RunDialog(nullptr, "1");
-    EXPECT_EQ(shownGeophone, "0.18");
-    EXPECT_EQ(shownHammer, "1.22");
+TEST_F(CConfigDialogTest, OkStoresAndWritesTheDistancesWithoutMarkingModified) {
+    struct Case {
+        const char *geophone, *hammer;
+        float geophoneToTip, hammerToRod;
+        const char *file, *shownNext;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, 0.18f, 1.22f, "0.180000   1.220000\n", "0.18 1.22"},
+        {"0.25", " 1.5 ", 0.25f, 1.5f, "0.250000   1.500000\n", "0.25 1.5"},
+        {"0", "-2", 0.0f, -2.0f, "0.000000   -2.000000\n", "0 -2"}, // accepted as they are
+        {"2.5e-1", "123.4567", 0.25f, 123.4567f, "0.250000   123.456703\n", "0.25 123.457"},
+        // Left alone, an edit gives back the value as shown: 123.457.
+        {"1234567", nullptr, 1234567.0f, 123.457f, "1234567.000000   123.457001\n",
+         "1.23457e+06 123.457"},
+    };
+    EXPECT_TRUE(ConfigFile().isEmpty());
+    QString shownBefore = "0.18 1.22";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        RunDialog(c.geophone, c.hammer);
+        EXPECT_EQ(shown, shownBefore);
+        EXPECT_FALSE(stillOpen);
+        EXPECT_EQ(app->Document().geophoneToTip, c.geophoneToTip);
+        EXPECT_EQ(app->Document().hammerToRod, c.hammerToRod);
+        EXPECT_EQ(ConfigFile(), c.file);
+        EXPECT_FALSE(app->Document().IsModified());
+        shownBefore = c.shownNext;
+    }
+}
+
+TEST_F(CConfigDialogTest, CancelOrTextThatIsNoNumberChangesNothing) {
+    RunDialog(nullptr, "9", "2");
     EXPECT_FALSE(stillOpen);
-    EXPECT_EQ(ConfigFile(), "0.180000   1.220000\n");
-    EXPECT_EQ(app->Document().geophoneToTip, 0.18f);
-    EXPECT_EQ(app->Document().hammerToRod, 1.22f);
-    EXPECT_FALSE(app->Document().IsModified());
-}
-
-TEST_F(CConfigDialogTest, NewDistancesAreStoredAndWrittenWithoutMarkingModified) {
-    RunDialog(
-        [](QDialog& dialog) {
-            Type(dialog, "1007", "0.25");
-            Type(dialog, "1006", " 1.5 ");
-        },
-        "1");
-    EXPECT_EQ(app->Document().geophoneToTip, 0.25f);
-    EXPECT_EQ(app->Document().hammerToRod, 1.5f);
-    EXPECT_EQ(ConfigFile(), "0.250000   1.500000\n");
-    EXPECT_FALSE(app->Document().IsModified());
-    // Negative and zero distances are accepted.
-    RunDialog(
-        [](QDialog& dialog) {
-            Type(dialog, "1007", "0");
-            Type(dialog, "1006", "-2");
-        },
-        "1");
-    EXPECT_EQ(app->Document().hammerToRod, -2.0f);
-    EXPECT_EQ(ConfigFile(), "0.000000   -2.000000\n");
-}
-
-TEST_F(CConfigDialogTest, CancelAfterEditingChangesNothing) {
-    RunDialog([](QDialog& dialog) { Type(dialog, "1006", "9"); }, "2");
     EXPECT_EQ(app->Document().hammerToRod, 1.22f);
     EXPECT_TRUE(ConfigFile().isEmpty());
-}
+    EXPECT_TRUE(prompts->messages.isEmpty());
 
-TEST_F(CConfigDialogTest, TextThatIsNoNumberIsRefusedAndTheDialogStaysOpen) {
     for (const char* text : {"abc", "1.5x", "", "inf", "nan", "1e40", "0x10"}) {
+        SCOPED_TRACE(text);
         prompts->messages.clear();
-        RunDialog([text](QDialog& dialog) { Type(dialog, "1006", text); }, "1");
-        EXPECT_TRUE(stillOpen) << text;
-        EXPECT_EQ(prompts->messages, QStringList{"Please enter a number."}) << text;
-        EXPECT_EQ(focused, "1006") << text;
-        EXPECT_EQ(app->Document().hammerToRod, 1.22f) << text;
-        EXPECT_TRUE(ConfigFile().isEmpty()) << text;
+        RunDialog(nullptr, text);
+        EXPECT_TRUE(stillOpen);
+        EXPECT_EQ(prompts->messages, QStringList{"Please enter a number."});
+        EXPECT_EQ(focused, "1006");
+        EXPECT_EQ(app->Document().hammerToRod, 1.22f);
+        EXPECT_TRUE(ConfigFile().isEmpty());
     }
     // The geophone edit is checked first.
-    RunDialog(
-        [](QDialog& dialog) {
-            Type(dialog, "1007", "x");
-            Type(dialog, "1006", "y");
-        },
-        "1");
+    RunDialog("x", "y");
     EXPECT_EQ(focused, "1007");
-}
-
-TEST(CConfigDialogLayoutTest, LabelsDefaultButtonAndTabOrder) {
-    ScriptedPrompts prompts;
-    CConfigDialog dialog(prompts);
-    EXPECT_EQ(dialog.windowTitle(), "Configurations");
-    QStringList labels;
-    for (QLabel* label : dialog.findChildren<QLabel*>())
-        labels.append(label->text());
-    EXPECT_TRUE(labels.contains("Hammer to Rod Distance (m)"));
-    EXPECT_TRUE(labels.contains("Geophone to Tip Distance (m)"));
-    auto* ok = dialog.findChild<QPushButton*>("1");
-    ASSERT_NE(ok, nullptr);
-    EXPECT_TRUE(ok->isDefault());
-    EXPECT_EQ(ok->text(), "OK");
-    EXPECT_EQ(dialog.findChild<QPushButton*>("2")->text(), "Cancel");
-    QStringList order;
-    QWidget* widget = ok;
-    for (int i = 0; i < 4; ++i) {
-        order.append(widget->objectName());
-        widget = widget->nextInFocusChain();
-        while (widget->focusPolicy() == Qt::NoFocus)
-            widget = widget->nextInFocusChain();
-    }
-    EXPECT_EQ(order, (QStringList{"1", "2", "1006", "1007"}));
-    dialog.geophoneToTip = 0.18f;
-    dialog.hammerToRod = 1.22f;
-    dialog.show();
-    EXPECT_EQ(dialog.focusWidget(), ok);
-}
-
-TEST(CConfigDialogLayoutTest, SixSignificantDigits) {
-    EXPECT_EQ(CConfigDialog::FormatDistance(0.18f), "0.18");
-    EXPECT_EQ(CConfigDialog::FormatDistance(1.22f), "1.22");
-    EXPECT_EQ(CConfigDialog::FormatDistance(123.4567f), "123.457");
-    EXPECT_EQ(CConfigDialog::FormatDistance(1234567.0f), "1.23457e+06");
-    float value = 0.0f;
-    EXPECT_TRUE(CConfigDialog::ParseDistance("2.5e-1", value));
-    EXPECT_EQ(value, 0.25f);
 }
 
 } // namespace

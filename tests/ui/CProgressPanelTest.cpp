@@ -1,4 +1,4 @@
-// The progress panel: caption percentages, cancel and Escape, position memory, layout.
+// The progress panel: caption percentages, cancel and Escape, position memory.
 #include "ui/CProgressPanel.h"
 
 #include "ui/ProfileSettings.h"
@@ -6,12 +6,12 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace korvane {
 namespace {
@@ -19,79 +19,88 @@ namespace {
 class CProgressPanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto settings = ProfileSettings::Open();
-        settings->remove("Settings");
+        ProfileSettings::Open()->remove("Settings");
         owner.resize(300, 200);
         owner.show();
+    }
+    void PostKey(Qt::Key key) {
+        QCoreApplication::postEvent(&owner, new QKeyEvent(QEvent::KeyPress, key, {}));
     }
     QWidget owner;
 };
 
-TEST_F(CProgressPanelTest, OpensShownOnTopWithoutFocusOrCloseBox) {
+TEST_F(CProgressPanelTest, CaptionShowsThePercentageOnceItChanges) {
     CProgressPanel panel(&owner);
     EXPECT_TRUE(panel.isVisible());
-    EXPECT_EQ(panel.windowTitle(), "Progress");
-    const Qt::WindowFlags flags = panel.windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(flags & Qt::WindowDoesNotAcceptFocus);
-    EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_TRUE(panel.testAttribute(Qt::WA_ShowWithoutActivating));
-    auto* cancel = panel.findChild<QPushButton*>("10");
-    ASSERT_NE(cancel, nullptr);
-    EXPECT_EQ(cancel->text(), " Cancel ");
-    EXPECT_NE(panel.findChild<QLabel*>("11"), nullptr);
-    EXPECT_NE(panel.findChild<QProgressBar*>("12"), nullptr);
-    EXPECT_FALSE(panel.IsCancelled());
-}
-
-TEST_F(CProgressPanelTest, StatusAreaHoldsFourUnwrappedLines) {
-    CProgressPanel panel(&owner);
-    auto* status = panel.findChild<QLabel*>("11");
-    ASSERT_NE(status, nullptr);
-    const QFontMetrics metrics(status->font());
-    EXPECT_EQ(status->height(), 4 * metrics.lineSpacing());
-    EXPECT_EQ(status->width(), CProgressPanel::kTextWidth);
-    EXPECT_FALSE(status->wordWrap());
-    EXPECT_EQ(panel.width(), CProgressPanel::kTextWidth + 20);
-    panel.SetStatusText("Files are being processed ...\n");
-    EXPECT_EQ(panel.StatusText(), "Files are being processed ...\n");
-}
-
-TEST_F(CProgressPanelTest, CaptionShowsThePercentageOnlyOnceItChanges) {
-    CProgressPanel panel(&owner);
-    panel.SetRange(0, 1000, 1);
-    EXPECT_EQ(panel.StepIt(), 0);
-    EXPECT_EQ(panel.windowTitle(), "Progress"); // still 0 %
-    panel.SetRange(0, 4, 1);                    // leaves position and percentage alone
-    EXPECT_EQ(panel.Position(), 1);
-    EXPECT_EQ(panel.windowTitle(), "Progress");
-    panel.StepIt();
-    EXPECT_EQ(panel.windowTitle(), "Progress [50%]");
-    EXPECT_EQ(panel.SetPos(3), 2);
-    EXPECT_EQ(panel.windowTitle(), "Progress [75%]");
-    panel.SetPos(6); // beyond the range: not clamped in the caption
-    EXPECT_EQ(panel.windowTitle(), "Progress [150%]");
-    panel.SetPos(0);
-    EXPECT_EQ(panel.windowTitle(), "Progress [0%]");
-}
-
-TEST_F(CProgressPanelTest, EmptyRangeGivesZeroPercent) {
-    CProgressPanel panel(&owner);
-    panel.SetRange(0, 10, 1);
-    panel.SetPos(5);
-    EXPECT_EQ(panel.windowTitle(), "Progress [50%]");
-    panel.SetRange(7, 7, 1);
-    panel.SetPos(9);
-    EXPECT_EQ(panel.LastPercent(), 0);
-    EXPECT_EQ(panel.windowTitle(), "Progress [0%]");
-    panel.SetRange(10, 3, 1);
-    panel.SetPos(50);
-    EXPECT_EQ(panel.LastPercent(), 0);
+    struct Step {
+        const char* what;
+        std::function<int(CProgressPanel&)> act;
+        int result;
+        const char* caption;
+    };
+    const Step steps[] = {
+        {"first of 1000 steps: still 0 %",
+         [](auto& p) {
+             p.SetRange(0, 1000, 1);
+             return p.StepIt();
+         },
+         0, "Progress"},
+        {"a new range keeps the position",
+         [](auto& p) {
+             p.SetRange(0, 4, 1);
+             return p.Position();
+         },
+         1, "Progress"},
+        {"second of 4", [](auto& p) { return p.StepIt(); }, 1, "Progress [50%]"},
+        {"SetPos returns the old position", [](auto& p) { return p.SetPos(3); }, 2,
+         "Progress [75%]"},
+        {"beyond the range, not clamped", [](auto& p) { return p.SetPos(6); }, 3,
+         "Progress [150%]"},
+        {"back to the start",
+         [](auto& p) {
+             p.SetPos(0);
+             return p.Position();
+         },
+         0, "Progress [0%]"},
+        {"half of 10",
+         [](auto& p) {
+             p.SetRange(0, 10, 1);
+             return p.SetPos(5);
+         },
+         0, "Progress [50%]"},
+        {"empty range",
+         [](auto& p) {
+             p.SetRange(7, 7, 1);
+             p.SetPos(9);
+             return p.LastPercent();
+         },
+         0, "Progress [0%]"},
+        {"half of 10 again",
+         [](auto& p) {
+             p.SetRange(0, 10, 1);
+             p.SetPos(5);
+             return p.LastPercent();
+         },
+         50, "Progress [50%]"},
+        {"upper below lower",
+         [](auto& p) {
+             p.SetRange(10, 3, 1);
+             p.SetPos(50);
+             return p.LastPercent();
+         },
+         0, "Progress [0%]"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        EXPECT_EQ(step.act(panel), step.result);
+        EXPECT_EQ(panel.windowTitle(), step.caption);
+    }
 }
 
 TEST_F(CProgressPanelTest, CancelHidesThePanelAndTheNextStepShowsItAgain) {
     CProgressPanel panel(&owner);
     panel.SetRange(0, 3, 1);
+    EXPECT_FALSE(panel.IsCancelled());
     panel.findChild<QPushButton*>("10")->click();
     EXPECT_TRUE(panel.IsCancelled());
     EXPECT_FALSE(panel.isVisible());
@@ -100,35 +109,28 @@ TEST_F(CProgressPanelTest, CancelHidesThePanelAndTheNextStepShowsItAgain) {
     EXPECT_TRUE(panel.IsCancelled());
 }
 
-TEST_F(CProgressPanelTest, EscapeCancelsOnlyWhenAskedTo) {
+TEST_F(CProgressPanelTest, PumpDeliversQueuedWorkAndEscapeCancelsOnlyWhenAskedTo) {
     CProgressPanel panel(&owner);
-    QCoreApplication::postEvent(&owner, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    int delivered = 0;
+    QMetaObject::invokeMethod(
+        &owner, [&] { ++delivered; }, Qt::QueuedConnection);
+    PostKey(Qt::Key_Escape);
     panel.PumpMessages(false);
+    EXPECT_EQ(delivered, 1);
     EXPECT_FALSE(panel.IsCancelled());
-    // Other keys do not cancel.
-    QCoreApplication::postEvent(&owner, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, {}));
+    PostKey(Qt::Key_A); // other keys do not cancel
     panel.PumpMessages(true);
     EXPECT_FALSE(panel.IsCancelled());
-    QCoreApplication::postEvent(&owner, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    PostKey(Qt::Key_Escape);
     panel.PumpMessages(true);
     EXPECT_TRUE(panel.IsCancelled());
     EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(delivered, 1);
     // Escape outside a pump is nobody's business.
     CProgressPanel other(&owner);
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, {});
     QCoreApplication::sendEvent(&owner, &escape);
     EXPECT_FALSE(other.IsCancelled());
-}
-
-TEST_F(CProgressPanelTest, PumpDeliversQueuedWorkWithoutBlocking) {
-    CProgressPanel panel(&owner);
-    int delivered = 0;
-    QMetaObject::invokeMethod(
-        &owner, [&] { ++delivered; }, Qt::QueuedConnection);
-    panel.PumpMessages(true);
-    EXPECT_EQ(delivered, 1);
-    panel.PumpMessages(true); // nothing queued: returns at once
-    EXPECT_EQ(delivered, 1);
 }
 
 TEST_F(CProgressPanelTest, ReopensWhereItWasLeftAndCentresAnOffScreenPosition) {

@@ -1,163 +1,132 @@
+// Dragging the window markers of the filtered waves with the mouse, in the program's view.
 #include "view/WindowMarkerDrag.h"
 
-#include "PlotTestWidget.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
+#include "LiveViewFixture.h"
 
 namespace korvane {
 namespace {
 
-// Two records in an 800 x 400 view: extents -8..8, 50 pixels per unit, plot width 12,
-// xOrigin -6, xScale 12/8192 samples, rows 3 units high with baselines at +1.5 and -1.5.
-CKorvaneDoc MakeDoc() {
-    CKorvaneDoc doc;
-    doc.recordCount = 2;
-    doc.dataLoaded = 1;
-    doc.displayMode = FilteredWaves;
-    doc.depths = {1.0f, 2.0f};
-    doc.windows = {{1000, 7000}, {1000, 7000}};
-    for (int r = 0; r < 2; ++r) {
-        std::vector<float> wave(doc.samplesPerRecord);
-        for (std::size_t s = 0; s < wave.size(); ++s)
-            wave[s] = 0.1f * static_cast<float>(std::sin(s * 0.01));
-        doc.filteredWaves.push_back(wave);
-        doc.rawWaves.push_back(wave);
-    }
-    return doc;
-}
-
-// Client pixel of a sample of a row's baseline, with an offset in world units above it.
-QPoint PixelOf(double sample, double worldY) {
-    const double worldX = sample * 12.0 / 8192.0 - 6.0;
-    return {static_cast<int>(std::lround((worldX + 8.0) * 50.0)),
-            static_cast<int>(std::lround((4.0 - worldY) * 50.0))};
-}
-
-class WindowMarkerDragTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        widget.resize(800, 400);
-        ASSERT_TRUE(ShowAndWait(widget));
-    }
-    void Press(QPoint at) {
-        SendMouse(widget, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    }
-    void MoveTo(int x, int y = 200) {
-        SendMouse(widget, QEvent::MouseMove, QPoint(x, y), Qt::NoButton, Qt::LeftButton);
-    }
-    void Release(QPoint at) {
-        SendMouse(widget, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-    }
-
-    CKorvaneDoc doc = MakeDoc();
-    PlotTestWidget widget{doc};
-};
-
-TEST(WindowMarkerDragLogicTest, MouseXBecomesASample) {
+TEST(WindowMarkerDragLogicTest, MouseXBecomesASampleAndWindowsKeepTheirLimits) {
     ViewGeometry g = ViewGeometry::ForClient(800, 400);
-    EXPECT_FLOAT_EQ(g.pixelsPerUnit, 50.0f);
     g.xOrigin = -6.0f;
     g.xScale = 12.0f / 8192.0f;
     EXPECT_EQ(WindowMarkerDrag::SampleFromMouseX(400, g), 4096);
     EXPECT_EQ(WindowMarkerDrag::SampleFromMouseX(100, g), 0);
     EXPECT_EQ(WindowMarkerDrag::SampleFromMouseX(99, g), -13); // truncated toward zero
-    ViewGeometry unsized;
-    EXPECT_EQ(WindowMarkerDrag::SampleFromMouseX(400, unsized), 0);
-}
+    EXPECT_EQ(WindowMarkerDrag::SampleFromMouseX(400, ViewGeometry()), 0);
 
-TEST(WindowMarkerDragLogicTest, WindowLimits) {
-    CKorvaneDoc doc = MakeDoc();
-    EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, 0, 0, -5));
-    EXPECT_EQ(doc.windows[0].first, 0);
-    EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, 0, 0, 6990));
-    EXPECT_EQ(doc.windows[0].first, 6950);
-    EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, 0, 1, 9000));
-    EXPECT_EQ(doc.windows[0].last, 8191);
-    EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, 0, 1, -100000));
-    EXPECT_EQ(doc.windows[0].last, 7000);
-    // A window too narrow for the span (read from a file) still never leaves the record.
-    doc.windows[1] = {8180, 8191};
-    EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, 1, 1, 0));
-    EXPECT_EQ(doc.windows[1].last, 8191);
-    doc.windows[1] = {0, 20};
-    EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, 1, 0, 10));
-    EXPECT_EQ(doc.windows[1].first, 0);
+    struct Case {
+        int record, boundary;
+        SampleWindow before;
+        int32_t sample;
+        SampleWindow after;
+    };
+    const Case cases[] = {
+        {0, 0, {1000, 7000}, -5, {0, 7000}},
+        {0, 0, {1000, 7000}, 6990, {6950, 7000}}, // a marker's width from the end
+        {0, 1, {1000, 7000}, 9000, {1000, 8191}},
+        {0, 1, {1000, 7000}, -100000, {1000, 1050}},
+        // A window too narrow for the span (read from a file) still never leaves the record.
+        {1, 1, {8180, 8191}, 0, {8180, 8191}},
+        {1, 0, {0, 20}, 10, {0, 20}},
+    };
+    CKorvaneDoc doc = LiveViewFixture::TwoRecords();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sample);
+        doc.windows[c.record] = c.before;
+        EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, c.record, c.boundary, c.sample));
+        EXPECT_EQ(doc.windows[c.record].first, c.after.first);
+        EXPECT_EQ(doc.windows[c.record].last, c.after.last);
+    }
     EXPECT_FALSE(WindowMarkerDrag::MoveBoundary(doc, 2, 0, 10));
     EXPECT_FALSE(WindowMarkerDrag::MoveBoundary(doc, -1, 0, 10));
 }
 
-TEST_F(WindowMarkerDragTest, DraggingAStartMarkerStopsAtBothLimits) {
-    const QPoint marker = PixelOf(975, 1.5 + 0.5); // above the baseline, inside the red marker
-    Press(marker);
-    ASSERT_TRUE(widget.drag.dragging());
-    EXPECT_EQ(widget.drag.dragRecord(), 0);
-    EXPECT_EQ(widget.drag.dragBoundary(), 0);
-    EXPECT_EQ(widget.cursor().shape(), Qt::SizeHorCursor);
-    EXPECT_FALSE(doc.IsModified()); // nothing moved yet
+class WindowMarkerDragTest : public LiveViewFixture {
+protected:
+    void SetUp() override {
+        LiveViewFixture::SetUp();
+        doc = TwoRecords();
+        doc.onChanged = [this] { ++changes; };
+        ShowAt(800, 400);
+    }
+    int changes = 0;
+};
 
-    MoveTo(400);
-    EXPECT_EQ(doc.windows[0].first, 4096);
+TEST_F(WindowMarkerDragTest, DraggingAStartMarkerStopsAtBothLimitsAndShowsAtOnce) {
+    const QImage before = view.grabFramebuffer();
+    EXPECT_EQ(before.pixelColor(PixelOf(975, 1.5)), QColor(Qt::red)); // on top of the baseline
+    EXPECT_EQ(before.pixelColor(PixelOf(975, 1.8)), QColor(Qt::red));
+    EXPECT_EQ(before.pixelColor(PixelOf(975, 2.4)), QColor(Qt::white)); // above the marker
+    EXPECT_EQ(before.pixelColor(PixelOf(7025, -1.5)), QColor(Qt::blue));
+    EXPECT_EQ(before.pixelColor(PixelOf(500, 1.5)), QColor(Qt::green)); // plain baseline
+
+    Mouse(QEvent::MouseButtonPress, PixelOf(975, 2.0)); // above the baseline, in the marker
+    EXPECT_EQ(view.dragging, 1);
+    EXPECT_EQ(view.dragRecord, 0);
+    EXPECT_EQ(view.dragBoundary, 0);
+    EXPECT_EQ(view.cursor().shape(), Qt::SizeHorCursor);
+    EXPECT_FALSE(doc.IsModified()); // nothing moved yet
+    const std::pair<QPoint, int32_t> moves[] = {
+        {{400, 10}, 4096}, {{100, 390}, 0}, {{5, 200}, 0}, {{799, 200}, 6950}, {{400, 200}, 4096},
+    }; // the mouse y plays no part
+    for (auto [at, first] : moves) {
+        Mouse(QEvent::MouseMove, at);
+        EXPECT_EQ(doc.windows[0].first, first) << at.x();
+    }
     EXPECT_TRUE(doc.IsModified());
-    MoveTo(100, 390); // the mouse y plays no part
-    EXPECT_EQ(doc.windows[0].first, 0);
-    MoveTo(5);
-    EXPECT_EQ(doc.windows[0].first, 0);
-    MoveTo(799);
-    EXPECT_EQ(doc.windows[0].first, 6950);
-    Release(QPoint(799, 200));
-    EXPECT_FALSE(widget.drag.dragging());
-    EXPECT_EQ(widget.cursor().shape(), Qt::ArrowCursor);
-    MoveTo(400); // no drag: nothing written
-    EXPECT_EQ(doc.windows[0].first, 6950);
+    EXPECT_GE(changes, 1);
+    Mouse(QEvent::MouseButtonRelease, QPoint(400, 200));
+    EXPECT_EQ(view.dragging, 0);
+    EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+    Mouse(QEvent::MouseMove, QPoint(700, 200)); // no drag: nothing written
+    EXPECT_EQ(doc.windows[0].first, 4096);
     EXPECT_EQ(doc.windows[1].first, 1000);
+
+    const QImage after = view.grabFramebuffer();
+    EXPECT_EQ(after.pixelColor(PixelOf(4096 - 25, 2.0)), QColor(Qt::red));
+    EXPECT_EQ(after.pixelColor(PixelOf(975, 2.0)), QColor(Qt::white));
 }
 
 TEST_F(WindowMarkerDragTest, DraggingAnEndMarkerStopsAtBothLimits) {
-    Press(PixelOf(7025, -1.5 - 0.5)); // below the baseline of record 1, in the blue marker
-    ASSERT_TRUE(widget.drag.dragging());
-    EXPECT_EQ(widget.drag.dragRecord(), 1);
-    EXPECT_EQ(widget.drag.dragBoundary(), 1);
-    MoveTo(799);
+    Mouse(QEvent::MouseButtonPress, PixelOf(7025, -2.0)); // below record 1's baseline
+    ASSERT_EQ(view.dragging, 1);
+    EXPECT_EQ(view.dragRecord, 1);
+    EXPECT_EQ(view.dragBoundary, 1);
+    Mouse(QEvent::MouseMove, QPoint(799, 200));
     EXPECT_EQ(doc.windows[1].last, 8191);
-    MoveTo(0); // left of the plot area
+    Mouse(QEvent::MouseMove, QPoint(0, 200)); // left of the plot area
     EXPECT_EQ(doc.windows[1].last, 1050);
-    Release(QPoint(0, 200));
+    Mouse(QEvent::MouseButtonRelease, QPoint(0, 200));
     EXPECT_EQ(doc.windows[0].last, 7000);
 }
 
 TEST_F(WindowMarkerDragTest, ClicksThatStartNoDrag) {
-    // On the baseline inside the marker the baseline segment is hit as well.
-    Press(PixelOf(975, 1.5));
-    EXPECT_FALSE(widget.drag.dragging());
-    Release(PixelOf(975, 1.5));
-    // On the trace alone, and on empty ground.
-    Press(PixelOf(3000, 1.5));
-    EXPECT_FALSE(widget.drag.dragging());
-    Release(PixelOf(3000, 1.5));
-    Press(QPoint(400, 200));
-    EXPECT_FALSE(widget.drag.dragging());
-    Release(QPoint(400, 200));
-    // Another mode runs no selection pass.
-    doc.displayMode = OriginalWaves;
-    Press(PixelOf(975, 2.0));
-    EXPECT_FALSE(widget.drag.dragging());
-    MoveTo(400);
-    Release(QPoint(400, 200));
-    EXPECT_EQ(doc.windows[0].first, 1000);
-    EXPECT_FALSE(doc.IsModified());
-}
-
-TEST_F(WindowMarkerDragTest, TheScreenShowsTheCurrentFrameAfterAPick) {
-    Press(PixelOf(975, 2.0));
-    MoveTo(400);
-    Release(QPoint(400, 200));
-    const QImage image = widget.grabFramebuffer();
-    // The start marker now stands just left of sample 4096 (pixel 400) in row 0.
-    const QPoint marker = PixelOf(4096 - 25, 2.0);
-    EXPECT_EQ(image.pixelColor(marker), QColor(Qt::red));
-    EXPECT_EQ(image.pixelColor(PixelOf(975, 2.0)), QColor(Qt::white));
+    struct Case {
+        const char* what;
+        QPoint at;
+        int mode;
+        bool locked;
+    };
+    const Case cases[] = {
+        // On the baseline inside the marker the baseline segment is hit as well.
+        {"baseline inside the marker", PixelOf(975, 1.5), FilteredWaves, false},
+        {"trace alone", PixelOf(3000, 1.5), FilteredWaves, false},
+        {"empty ground", QPoint(400, 200), FilteredWaves, false},
+        {"another mode runs no selection pass", PixelOf(975, 2.0), OriginalWaves, false},
+        {"a long command runs", PixelOf(975, 2.0), FilteredWaves, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        doc.displayMode = c.mode;
+        view.SetCommandsLocked(c.locked);
+        Mouse(QEvent::MouseButtonPress, c.at);
+        EXPECT_EQ(view.dragging, 0);
+        Mouse(QEvent::MouseMove, QPoint(400, 200));
+        Mouse(QEvent::MouseButtonRelease, QPoint(400, 200));
+        EXPECT_EQ(doc.windows[0].first, 1000);
+        EXPECT_FALSE(doc.IsModified());
+    }
 }
 
 } // namespace
