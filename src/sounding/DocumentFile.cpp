@@ -206,8 +206,14 @@ void MoveSounding(CKorvaneDoc& from, CKorvaneDoc& to) {
 fs::path TemporaryPathBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    return folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                     std::to_string(counter++) + ".tmp");
+    std::string name = ".";
+    name += target.filename().string();
+    name += '.';
+    name += std::to_string(::getpid());
+    name += '.';
+    name += std::to_string(counter++);
+    name += ".tmp";
+    return folder / name;
 }
 
 // Makes the rename itself durable; a failure here only weakens durability, never the data.
