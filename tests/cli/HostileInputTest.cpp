@@ -1,0 +1,206 @@
+// The command line fed what a careless or hostile user could give it: odd paths, things that
+// are not wave files, defective numbers, folders that refuse the diagnostic files, soundings
+// whose numbers are infinite or not numbers at all. Every run ends with a clear message or
+// completes, and a failure writes nothing.
+#include "CliRunner.h"
+#include "sounding/CKorvaneDoc.h"
+#include "sounding/DocumentFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace korvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kThree =
+    fs::path(KORVANE_SOURCE_DIR) / "tests" / "cli" / "golden" / "inputs" / "three";
+
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// Number of data lines of a table printed by process.
+std::size_t TableRows(const std::string& table) {
+    std::size_t lines = 0;
+    for (char c : table)
+        lines += c == '\n' ? 1 : 0;
+    return lines > 0 ? lines - 1 : 0;
+}
+
+TEST(HostileInput, PathsWithSpacesAndNonAsciiCharactersGoAllTheWay) {
+    CliRunner cli;
+    const fs::path waves = cli.work() / "Sondierung Süd – 7";
+    const fs::path diagnostics = cli.work() / "Diagnose Ω ü";
+    fs::create_directories(waves);
+    fs::create_directories(diagnostics);
+    fs::copy_file(kThree / "r1.txt", waves / "Tiefe 4,18 m.txt");
+    fs::copy_file(kThree / "r2.txt", waves / "深さ 2.txt");
+    fs::copy_file(kThree / "r3.txt", waves / " r3 .txt ");
+
+    CliRunner::Result result =
+        cli.Run({"process", "-q", "--diagnostics", diagnostics.string(), "--table", "Tabelle ü.txt",
+                 "--save", "Dokument Ø 1.kvn", waves.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string table = CliRunner::ReadFile(cli.work() / "Tabelle ü.txt");
+    EXPECT_EQ(TableRows(table), 2u) << table;
+    EXPECT_EQ(CliRunner::ListFiles(diagnostics),
+              (std::vector<std::string>{"original_data.txt", "phase.txt", "recovered_data.txt"}));
+
+    result = cli.Run({"open", "--table", "-", "Dokument Ø 1.kvn"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    // The summary of the document, then the same table.
+    ASSERT_GE(result.out.size(), table.size());
+    EXPECT_EQ(result.out.substr(result.out.size() - table.size()), table);
+    EXPECT_NE(result.out.find("Document: Dokument Ø 1.kvn"), std::string::npos);
+}
+
+TEST(HostileInput, InputsThatAreNotWaveFilesNameTheFileAndWriteNothing) {
+    CliRunner cli;
+    const fs::path inputs = cli.work() / "in";
+    fs::create_directories(inputs / "only a folder" / "sub");
+    fs::copy_file(kThree / "r1.txt", inputs / "good.txt");
+    WriteText(inputs / "empty.txt", "");
+    WriteText(inputs / "nan.txt", "Test record\nDepth: 2.18 m\n3\n4\n5\n6\nTime Amplitude\n"
+                                  "0.0 0.5\n0.1 nan\n0.2 0.5\n");
+    WriteText(inputs / "binary.txt", std::string("\x7f"
+                                                 "ELF\x02\x01\x01\0\0\0",
+                                                 10) +
+                                         std::string(3000, '\0'));
+    ASSERT_EQ(::mkfifo((inputs / "pipe.txt").c_str(), 0600), 0);
+    const std::string good = (inputs / "good.txt").string();
+
+    const struct {
+        std::string input;
+        int status;
+        std::string message;
+    } cases[] = {
+        {(inputs / "empty.txt").string(), 1, ": The file is wrong in the header lines!"},
+        {(inputs / "binary.txt").string(), 1, ": The file is wrong in the header lines!"},
+        {(inputs / "pipe.txt").string(), 1, ": The file is wrong in the header lines!"},
+        {(inputs / "missing.txt").string(), 1, ": Can't open the data file!"},
+        {(inputs / "nan.txt").string(), 1, ": The file is wrong in 2 data record!"},
+    };
+    const std::vector<std::string> before = CliRunner::ListFiles(cli.work());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const CliRunner::Result result = cli.Run({"process", "-q", "--diagnostics", ".", "--table",
+                                                  "t.txt", "--save", "s.kvn", good, c.input});
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.input + c.message), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(CliRunner::ListFiles(cli.work()), before) << "something was written";
+    }
+    // A folder holding no regular file gives nothing to load.
+    const CliRunner::Result result =
+        cli.Run({"process", "-q", "--diagnostics", ".", (inputs / "only a folder").string()});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("no wave files to load"), std::string::npos) << result.err;
+    EXPECT_EQ(CliRunner::ListFiles(cli.work()), before);
+}
+
+TEST(HostileInput, DiagnosticFilesThatCannotBeWrittenOnlyWarn) {
+    CliRunner cli;
+    // A folder that holds the file names as folders refuses them, whoever runs the program.
+    fs::create_directories(cli.work() / "diag" / "recovered_data.txt");
+    const CliRunner::Result result =
+        cli.Run({"process", "-q", "--diagnostics", "diag", "--save", "s.kvn", kThree.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("warning: The diagnostic files could not be written to diag."),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(TableRows(result.out), 2u) << result.out;
+    EXPECT_TRUE(fs::is_regular_file(cli.work() / "s.kvn"));
+}
+
+TEST(HostileInput, EqualDepthsAndAnyHammerDistanceGiveATableOfWhatTheFormulasSay) {
+    CliRunner cli;
+    const fs::path waves = cli.work() / "waves";
+    fs::create_directories(waves);
+    // The same record twice: equal depths, no delay.
+    fs::copy_file(kThree / "r2.txt", waves / "a.txt");
+    fs::copy_file(kThree / "r2.txt", waves / "b.txt");
+    fs::copy_file(kThree / "r3.txt", waves / "c.txt");
+    for (const char* h : {"0", "-1.5", "1e-30"}) {
+        SCOPED_TRACE(h);
+        const CliRunner::Result result =
+            cli.Run({"process", "-q", "--diagnostics", ".", "--hammer-to-rod", h, waves.string()});
+        ASSERT_EQ(result.status, 0) << result.err;
+        ASSERT_EQ(TableRows(result.out), 2u) << result.out;
+        EXPECT_NE(result.out.find("nan"), std::string::npos) << result.out;
+        EXPECT_NE(result.err.find("warning: interval 1 "), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("interval 2"), std::string::npos) << result.err;
+    }
+}
+
+// A document whose every number is at an edge: non-finite samples, a window of one sample,
+// depths out of order, negative, equal and not numbers at all, results that are infinite.
+CKorvaneDoc HostileDocument() {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    CKorvaneDoc doc;
+    doc.samplesPerRecord = 512;
+    doc.recordCount = 5;
+    doc.dataLoaded = 1;
+    doc.resultsValid = 1;
+    doc.displayMode = FilteredWaves;
+    doc.hammerToRod = 0.0f;
+    doc.depths = {3.0f, -2.0f, 1.0f, 1.0f, nan};
+    doc.windows = {{0, 511}, {511, 511}, {0, 0}, {100, 400}, {0, 511}};
+    for (int k = 0; k < 5; ++k) {
+        std::vector<float> raw(512), filtered(512);
+        for (std::size_t j = 0; j < 512; ++j) {
+            raw[j] = static_cast<float>(std::sin(0.1 * static_cast<double>(j + k)));
+            filtered[j] = raw[j];
+        }
+        raw[10] = nan;
+        filtered[20] = inf;
+        filtered[21] = -inf;
+        filtered[22] = 3.0e38f;
+        raw[200] = -3.0e38f;
+        doc.rawWaves.push_back(raw);
+        doc.filteredWaves.push_back(filtered);
+    }
+    doc.correlationCoefficients = {std::numeric_limits<double>::quiet_NaN(), 1e300, -1.0, 0.0};
+    doc.ccVelocities = {inf, -inf, nan, 3.0e38f};
+    return doc;
+}
+
+TEST(HostileInput, EveryPlotOfAHostileDocumentIsDrawn) {
+    CliRunner cli;
+    CKorvaneDoc doc = HostileDocument();
+    DocumentFile::Save(doc, cli.work() / "hostile.kvn");
+
+    // The table shows every value as printf prints it.
+    CliRunner::Result result = cli.Run({"open", "--table", "-", "hostile.kvn"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("inf"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("-inf"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("nan"), std::string::npos) << result.out;
+
+    for (int mode = 0; mode < 12; ++mode) {
+        SCOPED_TRACE(mode);
+        const std::string out = "mode" + std::to_string(mode) + ".png";
+        result = cli.Run({"plot", "-q", "--mode", std::to_string(mode), "--size", "300x200",
+                          "--out", out, "hostile.kvn"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(CliRunner::ReadFile(cli.work() / out).substr(1, 3), "PNG");
+    }
+    for (const char* out : {"vs.svg", "vs.pdf"}) {
+        result = cli.Run(
+            {"plot", "-q", "--mode", "CrossCorrelationVelocity", "--out", out, "hostile.kvn"});
+        ASSERT_EQ(result.status, 0) << out << ": " << result.err;
+        EXPECT_GT(fs::file_size(cli.work() / out), 0u);
+    }
+}
+
+} // namespace
+} // namespace korvane::test
