@@ -24,11 +24,15 @@ void AppFixture::LoadThreeRecords() {
     ASSERT_EQ(app->Document().dataLoaded, 1) << Messages();
 }
 
+bool AppFixture::ActionEnabled(int id) const {
+    QAction* action = app->Registry().Action(id);
+    return action && action->isEnabled();
+}
+
 void AppFixture::ExpectEnabled(std::initializer_list<int> ids, bool enabled) const {
     for (int id : ids) {
-        EXPECT_EQ(app->Router().IsEnabled(id), enabled) << id;
-        QAction* action = app->Registry().Action(id);
-        EXPECT_EQ(action && action->isEnabled(), enabled) << id;
+        EXPECT_EQ(Enabled(id), enabled) << id;
+        EXPECT_EQ(ActionEnabled(id), enabled) << id;
     }
 }
 

@@ -21,6 +21,8 @@ protected:
     // Loads three records (tip depths 3, 1, 2 m) written to `waves`.
     void LoadThreeRecords();
     bool Dispatch(int id) { return app->Router().Dispatch(id); }
+    bool Enabled(int id) const { return app->Router().IsEnabled(id); }
+    bool ActionEnabled(int id) const;
     // Checks the router's answer and the action's state of every command.
     void ExpectEnabled(std::initializer_list<int> ids, bool enabled) const;
     std::string Messages() const { return prompts->messages.join("|").toStdString(); }

