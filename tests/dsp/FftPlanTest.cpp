@@ -65,13 +65,5 @@ TEST(FftPlan, BitReversedBinsOfARealInputPairWithTheirConjugates) {
     EXPECT_NEAR(im[1], 0.0, 1e-11);
 }
 
-TEST(FftPlan, SharedPlansAreMadeOncePerLength) {
-    const FftPlan& a = FftPlan::Shared(1024);
-    EXPECT_EQ(&a, &FftPlan::Shared(1024));
-    EXPECT_EQ(a.Size(), 1024u);
-    EXPECT_NE(&a, &FftPlan::Shared(2048));
-    EXPECT_THROW(FftPlan::Shared(1000), std::invalid_argument);
-}
-
 } // namespace
 } // namespace korvane

@@ -11,70 +11,52 @@ namespace korvane {
 namespace {
 
 TEST(DepthSorter, SelectionSortRecordsWhereEachRecordCameFrom) {
-    std::vector<float> depths{3.0f, 1.0f, 2.0f};
-    std::vector<int32_t> permutation(3);
-    DepthSorter::SortDepths(depths.data(), permutation.data(), 3);
-    EXPECT_EQ(depths, (std::vector<float>{1.0f, 2.0f, 3.0f}));
-    EXPECT_EQ(permutation, (std::vector<int32_t>{1, 2, 0}));
-
-    // Equal depths: the swap of the first pass carries the first 2 behind the second.
-    depths = {2.0f, 2.0f, 1.0f};
-    DepthSorter::SortDepths(depths.data(), permutation.data(), 3);
-    EXPECT_EQ(depths, (std::vector<float>{1.0f, 2.0f, 2.0f}));
-    EXPECT_EQ(permutation, (std::vector<int32_t>{2, 1, 0}));
-
-    // Already sorted input and a single record stay as they are.
-    depths = {0.5f, 0.5f, 4.0f, 7.25f};
-    permutation.resize(4);
-    DepthSorter::SortDepths(depths.data(), permutation.data(), 4);
-    EXPECT_EQ(permutation, (std::vector<int32_t>{0, 1, 2, 3}));
-    DepthSorter::SortDepths(depths.data(), permutation.data(), 1);
-    EXPECT_EQ(permutation[0], 0);
-}
-
-TEST(DepthSorter, ApplyPermutationGathersOldEntries) {
-    std::vector<std::vector<float>> table{{10.0f}, {20.0f}, {30.0f}};
-    const int32_t permutation[] = {1, 2, 0};
-    DepthSorter::ApplyPermutation(3, table, permutation);
-    EXPECT_EQ(table, (std::vector<std::vector<float>>{{20.0f}, {30.0f}, {10.0f}}));
+    const struct {
+        std::vector<float> depths, sorted;
+        std::vector<int32_t> permutation;
+    } cases[] = {
+        {{3.0f, 1.0f, 2.0f}, {1.0f, 2.0f, 3.0f}, {1, 2, 0}},
+        // Equal depths: the swap of the first pass carries the first 2 behind the second.
+        {{2.0f, 2.0f, 1.0f}, {1.0f, 2.0f, 2.0f}, {2, 1, 0}},
+        {{0.5f, 0.5f, 4.0f, 7.25f}, {0.5f, 0.5f, 4.0f, 7.25f}, {0, 1, 2, 3}},
+        {{9.0f}, {9.0f}, {0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<float> depths = c.depths;
+        std::vector<int32_t> permutation(depths.size(), -1);
+        DepthSorter::SortDepths(depths.data(), permutation.data(), static_cast<int>(depths.size()));
+        EXPECT_EQ(depths, c.sorted);
+        EXPECT_EQ(permutation, c.permutation);
+    }
 }
 
 TEST(DepthSorter, MovesEveryPerRecordArrayWithItsRecord) {
     CKorvaneDoc doc;
     doc.recordCount = 3;
     doc.depths = {3.0f, 1.0f, 2.0f};
-    auto table = [] { return std::vector<std::vector<float>>{{3.0f}, {1.0f}, {2.0f}}; };
-    doc.rawWaves = table();
-    doc.filteredWaves = table();
-    doc.spareWaves = table();
-    doc.spareTable = table();
-    doc.rawAutocorrelations = table();
-    doc.filteredAutocorrelations = table();
-    doc.spectrumReal = table();
-    doc.spectrumImag = table();
-    doc.phaseSpectra = table();
+    const std::vector<std::vector<float>> table{{3.0f}, {1.0f}, {2.0f}};
+    const auto tables = {&doc.rawWaves,     &doc.filteredWaves,       &doc.spareWaves,
+                         &doc.spareTable,   &doc.rawAutocorrelations, &doc.filteredAutocorrelations,
+                         &doc.spectrumReal, &doc.spectrumImag,        &doc.phaseSpectra};
+    for (auto* t : tables)
+        *t = table;
     doc.windows = {{3, 300}, {1, 100}, {2, 200}};
     doc.phaseVelocities = {7.0f, 8.0f}; // per interval: not reordered
 
     const DepthSorter sorter(doc);
 
-    const std::vector<std::vector<float>> sorted{{1.0f}, {2.0f}, {3.0f}};
     EXPECT_EQ(doc.depths, (std::vector<float>{1.0f, 2.0f, 3.0f}));
-    for (const auto* moved : {&doc.rawWaves, &doc.filteredWaves, &doc.spareWaves, &doc.spareTable,
-                              &doc.rawAutocorrelations, &doc.filteredAutocorrelations,
-                              &doc.spectrumReal, &doc.spectrumImag, &doc.phaseSpectra})
-        EXPECT_EQ(*moved, sorted);
+    for (auto* t : tables)
+        EXPECT_EQ(*t, (std::vector<std::vector<float>>{{1.0f}, {2.0f}, {3.0f}}));
     EXPECT_EQ(doc.windows[0].first, 1);
     EXPECT_EQ(doc.windows[2].last, 300);
     EXPECT_EQ(doc.phaseVelocities, (std::vector<float>{7.0f, 8.0f}));
     EXPECT_EQ(sorter.Permutation(), (std::vector<int32_t>{1, 2, 0}));
-}
 
-TEST(DepthSorter, RefusesATableOfAnotherLength) {
-    CKorvaneDoc doc;
-    doc.depths = {2.0f, 1.0f};
-    doc.rawWaves = {{1.0f}};
-    EXPECT_THROW(DepthSorter{doc}, std::logic_error);
+    CKorvaneDoc mismatched;
+    mismatched.depths = {2.0f, 1.0f};
+    mismatched.rawWaves = {{1.0f}};
+    EXPECT_THROW(DepthSorter{mismatched}, std::logic_error);
 }
 
 } // namespace

@@ -1,24 +1,12 @@
 #include "sounding/GeometryFile.h"
 
+#include "WaveFileFixture.h"
 #include "sounding/CKorvaneDoc.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-#include <unistd.h>
-
 namespace korvane {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(GeometryFile, WritesBothDistancesWithSixDecimals) {
     const CKorvaneDoc doc;
@@ -32,17 +20,13 @@ TEST(GeometryFile, WritesBothDistancesWithSixDecimals) {
 }
 
 TEST(GeometryFile, CreatesOrTruncatesTheFileAndReportsFailure) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("korvane-geometry-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    const fs::path path = folder / GeometryFile::kFileName;
-    std::ofstream(path) << "something much longer than one line of distances\n";
+    const testing::TempDir dir;
+    const std::string path = dir.Write(GeometryFile::kFileName, "much longer than one line\n");
     EXPECT_TRUE(GeometryFile::Write(path, 0.18f, 1.22f));
-    EXPECT_EQ(Slurp(path), "0.180000   1.220000\n");
-    EXPECT_FALSE(GeometryFile::Write(folder / "missing" / GeometryFile::kFileName, 0.18f, 1.22f));
-    EXPECT_FALSE(GeometryFile::Write(folder, 0.18f, 1.22f));
-    fs::remove_all(folder);
+    EXPECT_EQ(testing::ReadAll(path), "0.180000   1.220000\n");
+    EXPECT_FALSE(
+        GeometryFile::Write(dir.path() / "missing" / GeometryFile::kFileName, 0.18f, 1.22f));
+    EXPECT_FALSE(GeometryFile::Write(dir.path(), 0.18f, 1.22f));
 }
 
 } // namespace

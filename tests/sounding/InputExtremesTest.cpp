@@ -1,6 +1,8 @@
 // Loads at the edges of what a user can hand the program: many files, huge files, long lines,
 // binary bytes, odd paths, things that are not files, and folders that refuse writing. Each
 // completes or fails with one clear message, and a failure leaves an empty Sounding.
+#include "ScriptedProgress.h"
+#include "SoundingFixture.h"
 #include "UnprivilegedRun.h"
 #include "WaveFileFixture.h"
 #include "dsp/CommandResult.h"
@@ -34,19 +36,6 @@ using namespace std::string_literals;
 using testing::Header;
 using testing::TempDir;
 
-// Counts the checkpoints; never cancels.
-class CountingProgress final : public ProgressReporter {
-public:
-    void SetRange(int lower, int upper) override { range = {lower, upper}; }
-    void SetStatusText(const std::string&) override {}
-    bool Checkpoint() override {
-        ++checkpoints;
-        return false;
-    }
-    std::pair<int, int> range{-1, -1};
-    int checkpoints = 0;
-};
-
 // A short burst on noise, so the filter has something to keep.
 std::string Wave(double tipDepth, int samples, unsigned seed = 1) {
     std::string text = Header("Depth: " + std::to_string(tipDepth) + " m");
@@ -62,31 +51,16 @@ std::string Wave(double tipDepth, int samples, unsigned seed = 1) {
     return text;
 }
 
-void WriteFile(const fs::path& path, const std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    EXPECT_EQ(std::fwrite(text.data(), 1, text.size(), file), text.size());
-    EXPECT_EQ(std::fclose(file), 0);
-}
-
-bool IsEmpty(const CKorvaneDoc& doc) {
-    return doc.dataLoaded == 0 && doc.resultsValid == 0 && doc.recordCount == 0 &&
-           doc.rawWaves.empty() && doc.filteredWaves.empty() && doc.depths.empty() &&
-           doc.windows.empty() && doc.spectrumReal.empty() && doc.phaseSpectra.empty() &&
-           doc.phaseVelocities.empty() && doc.ccVelocities.empty();
-}
-
 struct LoadOutcome {
     CommandResult result;
     CKorvaneDoc doc;
+    testing::ScriptedProgress progress;
 };
 
-LoadOutcome Load(const std::vector<std::string>& paths, const fs::path& diagnostics,
-                 uint32_t samplesPerRecord = 512) {
+LoadOutcome Load(const std::vector<std::string>& paths, const fs::path& diagnostics) {
     LoadOutcome outcome;
-    outcome.doc.samplesPerRecord = samplesPerRecord;
-    CountingProgress progress;
-    outcome.result = LoadSounding(outcome.doc, paths, diagnostics, progress);
+    outcome.doc.samplesPerRecord = 512;
+    outcome.result = LoadSounding(outcome.doc, paths, diagnostics, outcome.progress);
     return outcome;
 }
 
@@ -96,65 +70,30 @@ void ExpectRefused(const LoadOutcome& outcome, const std::string& message,
     EXPECT_EQ(outcome.result.outcome, CommandOutcome::Failed);
     EXPECT_EQ(outcome.result.message, message);
     EXPECT_EQ(outcome.result.failedPath, path);
-    EXPECT_TRUE(IsEmpty(outcome.doc));
-    EXPECT_FALSE(outcome.doc.IsModified());
+    EXPECT_TRUE(testing::IsEmptySounding(outcome.doc, 512));
 }
 
 TEST(InputExtremes, FiveHundredFilesLoadInDepthOrder) {
     const TempDir dir;
     std::vector<std::string> paths;
-    for (int k = 0; k < 500; ++k) {
-        // Named in one order, deep in another.
-        const double depth = 1.0 + ((k * 37) % 500) * 0.05;
-        paths.push_back(dir.Write("w" + std::to_string(k) + ".txt", Wave(depth, 300, k + 1u)));
-    }
+    for (int k = 0; k < 500; ++k) // named in one order, deep in another
+        paths.push_back(dir.Write("w" + std::to_string(k) + ".txt",
+                                  Wave(1.0 + ((k * 37) % 500) * 0.05, 300, k + 1u)));
     fs::create_directory(dir.path() / "diag");
-    LoadOutcome outcome;
-    outcome.doc.samplesPerRecord = 512;
-    CountingProgress progress;
-    outcome.result = LoadSounding(outcome.doc, paths, dir.path() / "diag", progress);
+    const LoadOutcome outcome = Load(paths, dir.path() / "diag");
     ASSERT_TRUE(outcome.result.ok()) << outcome.result.message;
     EXPECT_EQ(outcome.result.warning, "");
-    EXPECT_EQ(progress.range, (std::pair<int, int>(0, 503)));
-    EXPECT_EQ(progress.checkpoints, 503);
-    const CKorvaneDoc& doc = outcome.doc;
-    EXPECT_EQ(doc.recordCount, 500);
-    EXPECT_EQ(doc.dataLoaded, 1);
-    ASSERT_EQ(doc.depths.size(), 500u);
-    EXPECT_TRUE(std::is_sorted(doc.depths.begin(), doc.depths.end()));
-    EXPECT_FLOAT_EQ(doc.depths.front(), 1.0f - 0.18f);
-    EXPECT_FLOAT_EQ(doc.depths.back(), 1.0f + 499 * 0.05f - 0.18f);
-    EXPECT_EQ(doc.phaseVelocities.size(), 499u);
+    EXPECT_EQ(outcome.progress.upper, 503);
+    EXPECT_EQ(outcome.progress.checkpoints, 503);
+    const std::vector<float>& depths = outcome.doc.depths;
+    ASSERT_EQ(depths.size(), 500u);
+    EXPECT_TRUE(std::is_sorted(depths.begin(), depths.end()));
+    EXPECT_FLOAT_EQ(depths.back(), 1.0f + 499 * 0.05f - 0.18f);
+    EXPECT_EQ(outcome.doc.phaseVelocities.size(), 499u);
     // The wave table has one line per sample plus the depth line, 500 records wide.
-    const std::string table = testing::ReadAll(dir.path() / "diag" / "original_data.txt");
+    const std::string table =
+        testing::ReadAll(dir.path() / "diag" / DiagnosticFiles::kOriginalFile);
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 513);
-}
-
-TEST(InputExtremes, ATenMillionLineFileGivesOneRecordAndIsNotReadToTheEnd) {
-    const TempDir dir;
-    const fs::path path = dir.path() / "ten million.txt";
-    {
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        const std::string header = Header("Depth: 4.18 m");
-        std::fwrite(header.data(), 1, header.size(), file);
-        // 10 000 000 lines of "0 1", "0 2" and so on, a megabyte at a time.
-        std::string block;
-        for (int j = 0; j < 250000; ++j)
-            block += j % 2 == 0 ? "0 1\n" : "0 2\n";
-        for (int b = 0; b < 40; ++b)
-            ASSERT_EQ(std::fwrite(block.data(), 1, block.size(), file), block.size());
-        ASSERT_EQ(std::fclose(file), 0);
-    }
-    ASSERT_EQ(fs::file_size(path), Header("Depth: 4.18 m").size() + 40'000'000u);
-
-    const LoadOutcome outcome = Load({path.string()}, dir.path(), 8192);
-    ASSERT_TRUE(outcome.result.ok()) << outcome.result.message;
-    ASSERT_EQ(outcome.doc.rawWaves.size(), 1u);
-    EXPECT_EQ(outcome.doc.rawWaves[0].size(), 8192u);
-    EXPECT_EQ(outcome.doc.rawWaves[0][0], 1.0f);
-    EXPECT_EQ(outcome.doc.rawWaves[0][8191], 2.0f);
-    EXPECT_FLOAT_EQ(outcome.doc.depths[0], 4.0f);
 }
 
 TEST(InputExtremes, AnEndlessStreamIsReadOnlyAsFarAsOneRecordNeeds) {
@@ -208,7 +147,7 @@ TEST(InputExtremes, AnEndlessStreamIsReadOnlyAsFarAsOneRecordNeeds) {
     EXPECT_LT(written, (1024u + 9u) * 199u + 2u * 1024u * 1024u);
 }
 
-TEST(InputExtremes, LinesOfTenThousandCharactersGiveTheMessageOfTheLineTheyBreak) {
+TEST(InputExtremes, LongLinesAndBinaryBytesGiveTheMessageOfTheLineTheyBreak) {
     const TempDir dir;
     const std::string longWord(10000, 'x');
     const struct {
@@ -217,84 +156,66 @@ TEST(InputExtremes, LinesOfTenThousandCharactersGiveTheMessageOfTheLineTheyBreak
         std::string message;
     } cases[] = {
         // Line 1 is read 199 characters at a time: its rest becomes the depth line.
-        {"first line", longWord + "\n" + Header().substr(Header().find('\n') + 1) + "0 1\n",
+        {"long first line", longWord + "\n" + Header().substr(Header().find('\n') + 1) + "0 1\n",
          WaveFileReader::kBadHeader},
         // The first piece holds the depth; the rest become header lines and the first sample.
-        {"depth line", "h\nDepth: 2 " + longWord + "\n3\n4\n5\n6\n7\n0 1\n",
+        {"long depth line", "h\nDepth: 2 " + longWord + "\n3\n4\n5\n6\n7\n0 1\n",
          WaveFileReader::BadRecordMessage(1)},
         // A data line whose first piece holds a sample and whose rest does not.
-        {"data line", Header() + "0 1\n0 2 " + longWord + "\n0 3\n",
+        {"long data line", Header() + "0 1\n0 2 " + longWord + "\n0 3\n",
          WaveFileReader::BadRecordMessage(3)},
         {"ten thousand digits", Header() + "0 " + std::string(10000, '7') + "\n",
          WaveFileReader::BadRecordMessage(1)},
+        {"NUL in a sample", Header() + "0 1\n0 \0 2\n"s, WaveFileReader::BadRecordMessage(2)},
+        {"bytes that are no UTF-8", Header() + "0 1\n0 \xff\xfe\n",
+         WaveFileReader::BadRecordMessage(2)},
+        {"a letter that is no digit", Header() + "0 \xc3\xa9\n",
+         WaveFileReader::BadRecordMessage(1)},
+        {"NUL before the depth", "h\nDepth: \0 2 m\n3\n4\n5\n6\n7\n0 1\n"s,
+         WaveFileReader::kBadHeader},
+        {"only NULs", std::string(5000, '\0'), WaveFileReader::kBadHeader},
+        {"no-break space as depth", "\xef\xbb\xbf" + Header("Depth: \xc2\xa0 3 m") + "0 1\n",
+         WaveFileReader::kBadHeader},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = dir.Write("long.txt", c.text);
+        const std::string path = dir.Write("odd.txt", c.text);
         ExpectRefused(Load({path}, dir.path()), c.message, path);
     }
-    // Padding that keeps every 199-character piece a sample line loads.
+    // Padding that keeps every 199-character piece a sample line loads, and so does anything in
+    // the free header lines and the words around the depth.
     std::string padded = Header();
     for (int j = 0; j < 60; ++j) {
         std::string line = "0.025 " + std::to_string(j % 5);
         line.resize(198, ' ');
         padded += line + "\n";
     }
-    const std::string path = dir.Write("padded.txt", padded);
-    const LoadOutcome outcome = Load({path}, dir.path());
-    ASSERT_TRUE(outcome.result.ok()) << outcome.result.message;
-    EXPECT_EQ(outcome.doc.rawWaves[0][59], 4.0f);
-}
-
-TEST(InputExtremes, NulBytesAndInvalidUtf8AreDefectsOnlyWhereNumbersBelong) {
-    const TempDir dir;
-    // Anything goes in the free header lines and the words around the depth.
     const std::string binaryHeader =
-        "\xff\xfe\0\x80 record\nTiefe\xc3\x28 2.5 \xe2\x82\n\0\0\0\n\x80\n5\n6\n7\n"s;
-    const std::string good = dir.Write("binary header.txt", binaryHeader + "0 1\n0 2\n0 3\n");
-    const LoadOutcome loaded = Load({good}, dir.path());
-    ASSERT_TRUE(loaded.result.ok()) << loaded.result.message;
-    EXPECT_FLOAT_EQ(loaded.doc.depths[0], 2.5f - 0.18f);
-
-    const struct {
-        std::string text;
-        std::string message;
-    } cases[] = {
-        {Header() + "0 1\n0 \0 2\n"s, WaveFileReader::BadRecordMessage(2)},
-        {Header() + "0 1\n0 \xff\xfe\n", WaveFileReader::BadRecordMessage(2)},
-        {Header() + "0 \xc3\xa9\n", WaveFileReader::BadRecordMessage(1)},
-        {"h\nDepth: \0 2 m\n3\n4\n5\n6\n7\n0 1\n"s, WaveFileReader::kBadHeader},
-        {std::string(5000, '\0'), WaveFileReader::kBadHeader},
-        {"\xef\xbb\xbf" + Header("Depth: \xc2\xa0 3 m") + "0 1\n", WaveFileReader::kBadHeader},
-    };
-    for (const auto& c : cases) {
-        const std::string path = dir.Write("binary.txt", c.text);
-        SCOPED_TRACE(c.message);
-        ExpectRefused(Load({path}, dir.path()), c.message, path);
-    }
+        "\xff\xfe\0\x80 record\nTiefe\xc3\x28 2.5 \xe2\x82\n\0\0\0\n\x80\n5\n6\n7\n0 1\n0 2\n0 3\n"s;
+    const LoadOutcome outcome =
+        Load({dir.Write("padded.txt", padded), dir.Write("binary.txt", binaryHeader)}, dir.path());
+    ASSERT_TRUE(outcome.result.ok()) << outcome.result.message;
+    EXPECT_FLOAT_EQ(outcome.doc.depths[0], 2.5f - 0.18f);
+    EXPECT_EQ(outcome.doc.rawWaves[1][59], 4.0f);
 }
 
 TEST(InputExtremes, PathsWithSpacesAndNonAsciiCharactersWork) {
     const TempDir dir;
-    const fs::path folder = dir.path() / "Sondierung Süd – Ø 5 ‰";
-    const fs::path diagnostics = dir.path() / "Diagnose ü Ω";
-    fs::create_directories(folder);
-    fs::create_directories(diagnostics);
+    const std::string folder = "Sondierung Süd – Ø 5 ‰";
+    fs::create_directories(dir.path() / folder);
+    fs::create_directories(dir.path() / "Diagnose ü Ω");
     const std::vector<std::string> paths = {
-        (folder / "Tiefe 1,5 m.txt").string(),
-        (folder / "深さ 2.txt").string(),
-        (folder / " leading and trailing .txt ").string(),
+        dir.Write(folder + "/Tiefe 1,5 m.txt", Wave(1.5, 400)),
+        dir.Write(folder + "/深さ 2.txt", Wave(2.0, 400)),
+        dir.Write(folder + "/ leading and trailing .txt ", Wave(3.0, 400)),
     };
-    const double depths[] = {1.5, 2.0, 3.0};
-    for (std::size_t k = 0; k < paths.size(); ++k)
-        WriteFile(paths[k], Wave(depths[k], 400));
-    const LoadOutcome outcome = Load(paths, diagnostics);
+    const LoadOutcome outcome = Load(paths, dir.path() / "Diagnose ü Ω");
     ASSERT_TRUE(outcome.result.ok()) << outcome.result.message;
     EXPECT_EQ(outcome.result.warning, "");
     EXPECT_EQ(outcome.doc.recordCount, 3);
     for (const char* name : {DiagnosticFiles::kPhaseFile, DiagnosticFiles::kOriginalFile,
                              DiagnosticFiles::kRecoveredFile})
-        EXPECT_GT(fs::file_size(diagnostics / name), 0u) << name;
+        EXPECT_GT(fs::file_size(dir.path() / "Diagnose ü Ω" / name), 0u) << name;
 }
 
 TEST(InputExtremes, ThingsThatAreNotReadableWaveFilesAreNamed) {
@@ -330,7 +251,7 @@ TEST(InputExtremes, AFileWithoutReadPermissionIsRefusedForAnUnprivilegedUser) {
             return 1;
         if (load.result.message != WaveFileReader::kCantOpen || load.result.failedPath != locked)
             return 2;
-        return IsEmpty(load.doc) ? 0 : 3;
+        return testing::IsEmptySounding(load.doc, 512) ? 0 : 3;
     });
     if (outcome == testing::UnprivilegedRun::kUnavailable)
         GTEST_SKIP() << "cannot run as an unprivileged user here";
@@ -343,21 +264,20 @@ TEST(InputExtremes, UnwritableDiagnosticsStillLoadAndSaySo) {
                                             dir.Write("b.txt", Wave(2.0, 300))};
     const std::string warning = "The diagnostic files could not be written to ";
 
-    // Names taken by folders stop even root from writing the files.
+    // Names taken by folders stop even root from writing the files; a plain file where the
+    // folder should be, or no folder at all, stop them too (the folder is not created).
     const fs::path blocked = dir.path() / "blocked";
     fs::create_directories(blocked / DiagnosticFiles::kOriginalFile);
-    LoadOutcome outcome = Load(paths, blocked);
-    ASSERT_TRUE(outcome.result.ok()) << outcome.result.message;
-    EXPECT_EQ(outcome.result.warning, warning + blocked.string() + ".");
-    EXPECT_EQ(outcome.doc.recordCount, 2);
-    EXPECT_EQ(outcome.doc.dataLoaded, 1);
-    EXPECT_TRUE(outcome.doc.IsModified());
-
-    // A plain file where the folder should be.
-    const fs::path notAFolder = dir.path() / "a.txt";
-    outcome = Load(paths, notAFolder);
-    ASSERT_TRUE(outcome.result.ok());
-    EXPECT_EQ(outcome.result.warning, warning + notAFolder.string() + ".");
+    for (const fs::path& target : {blocked, dir.path() / "a.txt", dir.path() / "no such folder"}) {
+        SCOPED_TRACE(target);
+        const LoadOutcome outcome = Load(paths, target);
+        ASSERT_TRUE(outcome.result.ok()) << outcome.result.message;
+        EXPECT_EQ(outcome.result.warning, warning + target.string() + ".");
+        EXPECT_EQ(outcome.doc.recordCount, 2);
+        EXPECT_EQ(outcome.doc.dataLoaded, 1);
+        EXPECT_TRUE(outcome.doc.IsModified());
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "no such folder"));
 
     // A folder without write permission, for a user whom permissions stop.
     const fs::path readOnly = dir.path() / "read only";

@@ -1,5 +1,7 @@
 #include "sounding/LoadPipeline.h"
 
+#include "ScriptedProgress.h"
+#include "SoundingFixture.h"
 #include "WaveFileFixture.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/PhaseVelocity.h"
@@ -15,35 +17,11 @@
 namespace korvane {
 namespace {
 
+namespace fs = std::filesystem;
+using testing::IsEmptySounding;
 using testing::ReadAll;
+using testing::ScriptedProgress;
 using testing::TempDir;
-
-// Cancels at the given checkpoint (counted from 1; 0 never) and records what it was told.
-class ScriptedProgress : public ProgressReporter {
-public:
-    explicit ScriptedProgress(int cancelAt = 0) : cancelAt_(cancelAt) {}
-
-    void SetRange(int lower, int upper) override {
-        this->lower = lower;
-        this->upper = upper;
-    }
-    void SetStatusText(const std::string& text) override { status = text; }
-    bool Checkpoint() override {
-        ++checkpoints;
-        if (onCheckpoint)
-            onCheckpoint(checkpoints);
-        return checkpoints == cancelAt_;
-    }
-
-    int lower = -1;
-    int upper = -1;
-    std::string status;
-    int checkpoints = 0;
-    std::function<void(int)> onCheckpoint;
-
-private:
-    int cancelAt_;
-};
 
 // A shear-wave arrival: a 40 Hz burst reaching the geophone at tip depth z along the slant path
 // from the hammer 1.22 m off the rod, at 200 m/s, over a little noise.
@@ -71,27 +49,9 @@ std::vector<std::string> WriteSounding(const TempDir& dir, const std::vector<dou
     return paths;
 }
 
-std::filesystem::path MakeDiagnosticsDir(const TempDir& dir) {
-    std::filesystem::create_directories(dir.path() / "diagnostics");
-    return dir.path() / "diagnostics";
-}
-
-bool NoDiagnostics(const std::filesystem::path& dir) {
-    return !std::filesystem::exists(dir / "phase.txt") &&
-           !std::filesystem::exists(dir / "original_data.txt") &&
-           !std::filesystem::exists(dir / "recovered_data.txt");
-}
-
-void ExpectEmptySounding(const CKorvaneDoc& doc) {
-    EXPECT_EQ(doc.dataLoaded, 0);
-    EXPECT_EQ(doc.resultsValid, 0);
-    EXPECT_EQ(doc.displayMode, Credits);
-    EXPECT_EQ(doc.recordCount, 0);
-    EXPECT_TRUE(doc.rawWaves.empty() && doc.filteredWaves.empty() && doc.spareWaves.empty());
-    EXPECT_TRUE(doc.spectrumReal.empty() && doc.spectrumImag.empty() && doc.phaseSpectra.empty());
-    EXPECT_TRUE(doc.depths.empty() && doc.windows.empty());
-    EXPECT_TRUE(doc.ccVelocities.empty() && doc.phaseVelocities.empty());
-    EXPECT_FALSE(doc.IsModified());
+bool NoDiagnostics(const fs::path& dir) {
+    return !fs::exists(dir / "phase.txt") && !fs::exists(dir / "original_data.txt") &&
+           !fs::exists(dir / "recovered_data.txt");
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -105,8 +65,12 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(LoadPipeline, BuildsADepthOrderedSoundingAndItsDiagnostics) {
     const TempDir dir;
     const auto paths = WriteSounding(dir, {3.0, 1.0, 2.0});
-    const auto diagnostics = MakeDiagnosticsDir(dir);
     CKorvaneDoc doc;
+    doc.recordCount = 4;
+    doc.resultsValid = 1;
+    doc.lags = {1, 2, 3};
+    doc.rawAutocorrelations.assign(4, std::vector<float>(8192, 1.0f));
+    doc.hammerToRod = 1.25f;
     int notices = 0;
     doc.onChanged = [&] { ++notices; };
     ScriptedProgress progress;
@@ -116,9 +80,7 @@ TEST(LoadPipeline, BuildsADepthOrderedSoundingAndItsDiagnostics) {
             EXPECT_EQ(doc.recordCount, 3);
         }
     };
-
-    const CommandResult result = LoadSounding(doc, paths, diagnostics, progress);
-
+    const CommandResult result = LoadSounding(doc, paths, dir.path(), progress);
     ASSERT_TRUE(result.ok()) << result.message;
     EXPECT_EQ(result.warning, "");
     EXPECT_EQ(progress.lower, 0);
@@ -127,26 +89,30 @@ TEST(LoadPipeline, BuildsADepthOrderedSoundingAndItsDiagnostics) {
     EXPECT_EQ(progress.status, "Files are being processed ...\n");
     EXPECT_EQ(doc.dataLoaded, 1);
     EXPECT_EQ(doc.displayMode, FilteredWaves);
-    EXPECT_EQ(doc.resultsValid, 0);
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_GT(notices, 0);
+    EXPECT_GE(notices, 2); // flags cleared, then the new Sounding
+    // What the previous Sounding had is gone, except the geometry.
+    EXPECT_EQ(doc.resultsValid, 0);
+    EXPECT_TRUE(doc.lags.empty() && doc.rawAutocorrelations.empty());
+    EXPECT_EQ(doc.hammerToRod, 1.25f);
     ASSERT_EQ(doc.recordCount, 3);
     EXPECT_EQ(doc.depths, (std::vector<float>{1.0f - 0.18f, 2.0f - 0.18f, 3.0f - 0.18f}));
 
     // Every per-record array belongs to the record whose depth stands at its index.
     const std::size_t fileOf[] = {1, 2, 0};
     for (std::size_t r = 0; r < 3; ++r) {
+        SCOPED_TRACE(r);
         std::vector<float> raw(8192), filtered(8192), real(100), imag(100), phase(100, 0.0f);
         float depth = 0;
         WaveFileReader(paths[fileOf[r]], raw.data(), filtered.data(), 8192, depth, 0.18f,
                        real.data(), imag.data());
         PhaseVelocity::ComputePhaseAngles(real.data(), imag.data(), phase.data());
         EXPECT_EQ(doc.depths[r], depth);
-        EXPECT_EQ(doc.rawWaves[r], raw) << r;
-        EXPECT_EQ(doc.filteredWaves[r], filtered) << r;
-        EXPECT_EQ(doc.spectrumReal[r], real) << r;
-        EXPECT_EQ(doc.spectrumImag[r], imag) << r;
-        EXPECT_EQ(doc.phaseSpectra[r], phase) << r;
+        EXPECT_EQ(doc.rawWaves[r], raw);
+        EXPECT_EQ(doc.filteredWaves[r], filtered);
+        EXPECT_EQ(doc.spectrumReal[r], real);
+        EXPECT_EQ(doc.spectrumImag[r], imag);
+        EXPECT_EQ(doc.phaseSpectra[r], phase);
         EXPECT_EQ(doc.spareWaves[r], std::vector<float>(8192, 0.0f));
         EXPECT_EQ(doc.windows[r].first, 0);
         EXPECT_EQ(doc.windows[r].last, 8191);
@@ -157,25 +123,23 @@ TEST(LoadPipeline, BuildsADepthOrderedSoundingAndItsDiagnostics) {
     EXPECT_NEAR(doc.phaseVelocities[0], 200.0f, 10.0f);
     EXPECT_NEAR(doc.phaseVelocities[1], 200.0f, 10.0f);
 
-    const std::string phase = ReadAll(diagnostics / "phase.txt");
+    const std::string phase = ReadAll(dir.path() / "phase.txt");
     EXPECT_EQ(phase.rfind("depth 1.820000  i=  0   FileCount=3\n5   ", 0), 0u) << phase;
     EXPECT_EQ(Lines(phase).size(), 2u * 11u);
-
     for (const char* name : {"original_data.txt", "recovered_data.txt"}) {
-        const auto& waves =
-            std::string(name) == "original_data.txt" ? doc.rawWaves : doc.filteredWaves;
-        const std::string text = ReadAll(diagnostics / name);
+        SCOPED_TRACE(name);
+        const auto& waves = name[0] == 'o' ? doc.rawWaves : doc.filteredWaves;
+        const std::string text = ReadAll(dir.path() / name);
         const auto lines = Lines(text);
-        ASSERT_EQ(lines.size(), 8193u) << name;
+        ASSERT_EQ(lines.size(), 8193u);
         EXPECT_EQ(text.back(), '\n');
         EXPECT_EQ(lines[0], "depth 0.820000  1.820000  2.820000  ");
-        for (const std::size_t t :
-             {std::size_t{0}, std::size_t{1}, std::size_t{4321}, std::size_t{8191}}) {
+        for (const std::size_t t : {0, 1, 4321, 8191}) {
             char expected[256];
             std::snprintf(expected, sizeof expected, "%f  %f  %f  %f  ",
                           static_cast<double>(t) * 0.025, static_cast<double>(waves[0][t]),
                           static_cast<double>(waves[1][t]), static_cast<double>(waves[2][t]));
-            EXPECT_EQ(lines[t + 1], expected) << name << " sample " << t;
+            EXPECT_EQ(lines[t + 1], expected) << "sample " << t;
         }
     }
 }
@@ -188,8 +152,8 @@ TEST(LoadPipeline, EqualDepthsEndInReverseSelectionOrder) {
         v *= 2.0f;
     paths[0] = dir.Write("louder.txt", testing::WaveText(2.0, louder));
     CKorvaneDoc doc;
-    ScriptedProgress progress;
-    ASSERT_TRUE(LoadSounding(doc, paths, MakeDiagnosticsDir(dir), progress).ok());
+    NullProgress progress;
+    ASSERT_TRUE(LoadSounding(doc, paths, dir.path(), progress).ok());
     // The second file's record now comes first of the two.
     EXPECT_EQ(doc.depths, (std::vector<float>{1.0f - 0.18f, 2.0f - 0.18f, 2.0f - 0.18f}));
     EXPECT_EQ(doc.rawWaves[1][300], Arrival(2.0, 600)[300]);
@@ -200,7 +164,7 @@ TEST(LoadPipeline, EqualDepthsEndInReverseSelectionOrder) {
 TEST(LoadPipeline, CancelAtAnyCheckpointLeavesNothingStale) {
     const TempDir dir;
     const auto paths = WriteSounding(dir, {3.0, 1.0, 2.0}, 1000);
-    for (int cancelAt = 1; cancelAt <= 5; ++cancelAt) {
+    for (int cancelAt = 1; cancelAt <= 6; ++cancelAt) {
         SCOPED_TRACE(cancelAt);
         const TempDir out;
         CKorvaneDoc doc;
@@ -209,141 +173,92 @@ TEST(LoadPipeline, CancelAtAnyCheckpointLeavesNothingStale) {
         EXPECT_EQ(result.outcome, CommandOutcome::Cancelled);
         EXPECT_EQ(result.message, "Progress Cancelled");
         EXPECT_EQ(progress.checkpoints, cancelAt);
-        ExpectEmptySounding(doc);
-        EXPECT_TRUE(NoDiagnostics(out.path()));
+        if (cancelAt < 6) {
+            EXPECT_TRUE(IsEmptySounding(doc));
+            EXPECT_TRUE(NoDiagnostics(out.path()));
+        } else { // the Sounding is complete; only the modified flag stays unset
+            EXPECT_EQ(doc.dataLoaded, 1);
+            EXPECT_EQ(doc.displayMode, FilteredWaves);
+            EXPECT_EQ(doc.rawWaves.size(), 3u);
+            EXPECT_FALSE(doc.IsModified());
+            EXPECT_FALSE(NoDiagnostics(out.path()));
+        }
     }
-    // At the last checkpoint the Sounding is complete; only the modified flag stays unset.
-    const TempDir out;
-    CKorvaneDoc doc;
-    ScriptedProgress progress(6);
-    const CommandResult result = LoadSounding(doc, paths, out.path(), progress);
-    EXPECT_EQ(result.outcome, CommandOutcome::Cancelled);
-    EXPECT_EQ(result.message, "Progress Cancelled");
-    EXPECT_EQ(doc.dataLoaded, 1);
-    EXPECT_EQ(doc.displayMode, FilteredWaves);
-    EXPECT_EQ(doc.recordCount, 3);
-    EXPECT_EQ(doc.rawWaves.size(), 3u);
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_FALSE(NoDiagnostics(out.path()));
 }
 
-TEST(LoadPipeline, ADefectiveFileAbandonsTheWholeLoad) {
-    const TempDir dir;
-    auto paths = WriteSounding(dir, {1.0, 2.0, 3.0, 4.0, 5.0}, 500);
-    std::string broken = testing::WaveText(3.0, Arrival(3.0, 500));
-    broken.insert(broken.find("0.050\t"), "0.0002 abc\n"); // sample 3
-    paths[2] = dir.Write("broken.txt", broken);
-
-    const auto diagnostics = MakeDiagnosticsDir(dir);
-    CKorvaneDoc doc;
-    ScriptedProgress progress;
-    const CommandResult result = LoadSounding(doc, paths, diagnostics, progress);
-    EXPECT_EQ(result.outcome, CommandOutcome::Failed);
-    EXPECT_EQ(result.message, "The file is wrong in 3 data record!");
-    EXPECT_EQ(result.failedPath, paths[2]);
-    EXPECT_EQ(progress.checkpoints, 3); // before reading and after the first two files
-    ExpectEmptySounding(doc);
-    EXPECT_TRUE(NoDiagnostics(diagnostics));
-
-    paths[2] = (dir.path() / "no such file.txt").string();
-    const CommandResult missing = LoadSounding(doc, paths, diagnostics, progress);
-    EXPECT_EQ(missing.message, "Can't open the data file!");
-    EXPECT_EQ(missing.failedPath, paths[2]);
-    ExpectEmptySounding(doc);
-}
-
-// Files are read on several threads, but stored, checked and reported one at a time in order.
-TEST(LoadPipeline, FilesReadAheadChangeNeitherProgressNorTheReportedDefect) {
+// Files are read on several threads, but stored, checked and reported one at a time in order:
+// the first defective file in the selection is the one named, wherever the others fail.
+TEST(LoadPipeline, TheFirstDefectiveFileAbandonsTheWholeLoad) {
     const TempDir dir;
     auto paths = WriteSounding(dir, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0}, 2000);
-    // File 3 fails late, at its last sample; later files fail at once.
-    std::string late = testing::WaveText(3.0, Arrival(3.0, 2000));
-    late.insert(late.rfind("49.975\t"), "49.9749 x\n");
-    paths[2] = dir.Write("late.txt", late);
+    std::string broken = testing::WaveText(3.0, Arrival(3.0, 2000));
+    std::string late = broken;
+    broken.insert(broken.find("0.050\t"), "0.0002 abc\n"); // sample 3
+    late.insert(late.rfind("49.975\t"), "49.9749 x\n");    // the last sample
     paths[4] = (dir.path() / "missing 5.txt").string();
     paths[6] = dir.Write("header.txt", "one line only\n");
-
-    const auto diagnostics = MakeDiagnosticsDir(dir);
-    CKorvaneDoc doc;
-    ScriptedProgress progress;
-    std::vector<std::size_t> storedAtCheckpoint;
-    progress.onCheckpoint = [&](int) {
-        std::size_t stored = 0;
-        while (stored < doc.rawWaves.size() && !doc.rawWaves[stored].empty())
-            ++stored;
-        storedAtCheckpoint.push_back(stored);
-    };
-    const CommandResult result = LoadSounding(doc, paths, diagnostics, progress);
-    EXPECT_EQ(result.outcome, CommandOutcome::Failed);
-    EXPECT_EQ(result.message, "The file is wrong in 2000 data record!");
-    EXPECT_EQ(result.failedPath, paths[2]);
-    EXPECT_EQ(storedAtCheckpoint, (std::vector<std::size_t>{0, 1, 2}));
-    ExpectEmptySounding(doc);
-    EXPECT_TRUE(NoDiagnostics(diagnostics));
-}
-
-TEST(LoadPipeline, ReplacesThePreviousSounding) {
-    const TempDir dir;
-    CKorvaneDoc doc;
-    doc.recordCount = 4;
-    doc.dataLoaded = 1;
-    doc.resultsValid = 1;
-    doc.displayMode = CrossCorrelationVelocity;
-    doc.correlationCoefficients = {0.9, 0.8, 0.7};
-    doc.lags = {1, 2, 3};
-    doc.rawAutocorrelations.assign(4, std::vector<float>(8192, 1.0f));
-    doc.hammerToRod = 1.5f;
-    int notices = 0;
-    doc.onChanged = [&] { ++notices; };
-    ScriptedProgress progress;
-    ASSERT_TRUE(
-        LoadSounding(doc, WriteSounding(dir, {1.0, 2.0}, 300), MakeDiagnosticsDir(dir), progress)
-            .ok());
-    EXPECT_EQ(doc.recordCount, 2);
-    EXPECT_EQ(doc.resultsValid, 0);
-    EXPECT_TRUE(doc.correlationCoefficients.empty());
-    EXPECT_TRUE(doc.lags.empty());
-    EXPECT_TRUE(doc.rawAutocorrelations.empty());
-    EXPECT_EQ(doc.hammerToRod, 1.5f);
-    EXPECT_GE(notices, 2); // flags cleared, then the new Sounding
+    const struct {
+        std::string text;
+        std::size_t files;
+        const char* message;
+    } cases[] = {{broken, 5, "The file is wrong in 3 data record!"},
+                 {late, 8, "The file is wrong in 2000 data record!"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        paths[2] = dir.Write("broken.txt", c.text);
+        const std::vector<std::string> chosen(paths.begin(), paths.begin() + c.files);
+        const TempDir out;
+        CKorvaneDoc doc;
+        ScriptedProgress progress;
+        std::vector<std::size_t> storedAtCheckpoint;
+        progress.onCheckpoint = [&](int) {
+            std::size_t stored = 0;
+            while (stored < doc.rawWaves.size() && !doc.rawWaves[stored].empty())
+                ++stored;
+            storedAtCheckpoint.push_back(stored);
+        };
+        const CommandResult result = LoadSounding(doc, chosen, out.path(), progress);
+        EXPECT_EQ(result.outcome, CommandOutcome::Failed);
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(result.failedPath, paths[2]);
+        // A checkpoint before reading and after each of the first two files.
+        EXPECT_EQ(storedAtCheckpoint, (std::vector<std::size_t>{0, 1, 2}));
+        EXPECT_TRUE(IsEmptySounding(doc));
+        EXPECT_TRUE(NoDiagnostics(out.path()));
+    }
 }
 
 TEST(LoadPipeline, RefusesToStartWithoutFilesOrWithAnUnusableRecordLength) {
+    const TempDir dir;
     CKorvaneDoc doc;
     doc.recordCount = 2;
     doc.dataLoaded = 1;
     doc.depths = {1.0f, 2.0f};
     ScriptedProgress progress;
-    const CommandResult none = LoadSounding(doc, {}, ".", progress);
+    const CommandResult none = LoadSounding(doc, {}, dir.path(), progress);
     EXPECT_EQ(none.outcome, CommandOutcome::Failed);
     EXPECT_EQ(none.message, "No wave files were chosen.");
-    EXPECT_EQ(doc.dataLoaded, 1);
-    EXPECT_EQ(doc.depths.size(), 2u);
-    EXPECT_EQ(progress.checkpoints, 0);
-
-    const TempDir dir;
     doc.samplesPerRecord = 1000;
     const CommandResult odd =
         LoadSounding(doc, WriteSounding(dir, {1.0}, 100), dir.path(), progress);
     EXPECT_EQ(odd.outcome, CommandOutcome::Failed);
     EXPECT_EQ(doc.dataLoaded, 1);
+    EXPECT_EQ(doc.depths.size(), 2u);
     EXPECT_EQ(progress.checkpoints, 0);
     EXPECT_TRUE(NoDiagnostics(dir.path()));
 }
 
 TEST(LoadPipeline, OneFileGivesNoIntervalsAndTwoColumns) {
     const TempDir dir;
-    const auto diagnostics = MakeDiagnosticsDir(dir);
     CKorvaneDoc doc;
     ScriptedProgress progress;
-    ASSERT_TRUE(LoadSounding(doc, WriteSounding(dir, {2.5}), diagnostics, progress).ok());
+    ASSERT_TRUE(LoadSounding(doc, WriteSounding(dir, {2.5}), dir.path(), progress).ok());
     EXPECT_EQ(progress.upper, 4);
     EXPECT_EQ(doc.recordCount, 1);
-    EXPECT_TRUE(doc.phaseVelocities.empty());
-    EXPECT_TRUE(doc.ccVelocities.empty());
-    EXPECT_TRUE(std::filesystem::exists(diagnostics / "phase.txt"));
-    EXPECT_EQ(ReadAll(diagnostics / "phase.txt"), "");
-    const auto lines = Lines(ReadAll(diagnostics / "original_data.txt"));
+    EXPECT_TRUE(doc.phaseVelocities.empty() && doc.ccVelocities.empty());
+    EXPECT_TRUE(fs::exists(dir.path() / "phase.txt"));
+    EXPECT_EQ(ReadAll(dir.path() / "phase.txt"), "");
+    const auto lines = Lines(ReadAll(dir.path() / "original_data.txt"));
     ASSERT_EQ(lines.size(), 8193u);
     EXPECT_EQ(lines[0], "depth 2.320000  ");
     char expected[64];
@@ -359,27 +274,11 @@ TEST(LoadPipeline, TenFilesRunTheBarFromZeroToThirteen) {
         depths.push_back(k * 0.5);
     CKorvaneDoc doc;
     ScriptedProgress progress;
-    ASSERT_TRUE(
-        LoadSounding(doc, WriteSounding(dir, depths, 200), MakeDiagnosticsDir(dir), progress).ok());
+    ASSERT_TRUE(LoadSounding(doc, WriteSounding(dir, depths, 200), dir.path(), progress).ok());
     EXPECT_EQ(progress.lower, 0);
     EXPECT_EQ(progress.upper, 13);
     EXPECT_EQ(progress.checkpoints, 13);
     EXPECT_TRUE(std::is_sorted(doc.depths.begin(), doc.depths.end()));
-}
-
-TEST(LoadPipeline, UnwritableDiagnosticsOnlyWarn) {
-    const TempDir dir;
-    const auto missing = dir.path() / "no such folder";
-    CKorvaneDoc doc;
-    ScriptedProgress progress;
-    const CommandResult result =
-        LoadSounding(doc, WriteSounding(dir, {1.0, 2.0}, 300), missing, progress);
-    EXPECT_EQ(result.outcome, CommandOutcome::Completed);
-    EXPECT_EQ(result.warning,
-              "The diagnostic files could not be written to " + missing.string() + ".");
-    EXPECT_EQ(doc.dataLoaded, 1);
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Numbers at the edge of the definitions: non-finite amplitudes are refused, while equal or
 // negative depths and a hammer distance of zero or below are computed as the formulas say,
 // and the table and its export show the results (0, NaN, infinities) as printf prints them.
+#include "SoundingFixture.h"
 #include "WaveFileFixture.h"
 #include "dsp/CorrelationRuns.h"
 #include "dsp/KorvaneError.h"
@@ -58,8 +59,7 @@ TEST(OddNumbers, NonFiniteAndOutOfRangeAmplitudesAreRefusedWithTheRecordMessage)
         EXPECT_EQ(result.outcome, CommandOutcome::Failed);
         EXPECT_EQ(result.message, "The file is wrong in 5 data record!");
         EXPECT_EQ(result.failedPath, bad);
-        EXPECT_EQ(doc.dataLoaded, 0);
-        EXPECT_TRUE(doc.rawWaves.empty() && doc.depths.empty());
+        EXPECT_TRUE(testing::IsEmptySounding(doc, kSamples));
     }
     // The largest float and the smallest subnormal are numbers like any other.
     const std::string edge = dir.Write(
@@ -113,8 +113,6 @@ TEST(OddNumbers, EqualAndNegativeDepthsAndAnyHammerDistanceFollowTheDefinitions)
         ASSERT_TRUE(odd.load.ok()) << odd.load.message;
         ASSERT_TRUE(odd.run.ok()) << odd.run.message;
         const CKorvaneDoc& doc = odd.doc;
-        ASSERT_EQ(doc.recordCount, 5);
-        ASSERT_EQ(doc.ccVelocities.size(), 4u);
         ASSERT_EQ(doc.lags.size(), 4u);
         EXPECT_FLOAT_EQ(doc.depths[0], -2.0f);
         EXPECT_EQ(doc.depths[1], doc.depths[2]);

@@ -51,124 +51,84 @@ std::string DataLines(int count, float amplitude = 0.5f) {
 }
 
 TEST(WaveFileReader, ReportsEveryDefectWithItsMessage) {
-    const TempDir dir;
-    EXPECT_EQ(Read((dir.path() / "missing.txt").string()).error, "Can't open the data file!");
-    EXPECT_EQ(Read(dir.path().string()).error, "Can't open the data file!");
-
     const std::string header = "The file is wrong in the header lines!";
-    EXPECT_EQ(ReadText("").error, header);
-    EXPECT_EQ(ReadText("only one line\n").error, header);
-    EXPECT_EQ(ReadText("one\nDepth: 12.35").error, header); // line 2 without its unit
-    EXPECT_EQ(ReadText(Header("Depth: 12.35")).error, header);
-    EXPECT_EQ(ReadText(Header("Depth=12.35")).error, header);
-    EXPECT_EQ(ReadText(Header("Depth 12.35e m") + "0 1\n").depth, 12.35f - 0.18f);
-    EXPECT_EQ(ReadText(Header("Depth: m 12.35")).error, header);
-    EXPECT_EQ(ReadText(Header("Depth: inf m")).error, header);
-    EXPECT_EQ(ReadText(Header("Depth: 1e39 m")).error, header);
-    EXPECT_EQ(ReadText(Header("")).error, header);
-    EXPECT_EQ(ReadText("1\nDepth: 1 m\n3\n4\n5\n6\n").error, header); // line 7 missing
-
-    EXPECT_EQ(ReadText(Header()).error, "The file is wrong in the first data record!");
-
-    EXPECT_EQ(ReadText(Header() + "0.0 0.1\n0.025 0.2\n0.0002 abc\n0.075 0.4\n").error,
-              "The file is wrong in 3 data record!");
-    EXPECT_EQ(ReadText(Header() + "0.0,1.5\n0.025,1.5\n").error,
-              "The file is wrong in 1 data record!");
-    // A blank line before the end is parsed as the sample it would have been.
-    EXPECT_EQ(ReadText(Header() + DataLines(4) + "\n").error,
-              "The file is wrong in 5 data record!");
-    EXPECT_EQ(ReadText(Header() + DataLines(2) + "  \t\r\n" + DataLines(2)).error,
-              "The file is wrong in 3 data record!");
+    const std::pair<std::string, std::string> cases[] = {
+        {"", header},
+        {"only one line\n", header},
+        {Header("Depth: 12.35"), header},
+        {Header("Depth=12.35"), header},
+        {Header("Depth: inf m"), header},
+        {"1\nDepth: 1 m\n3\n4\n5\n6\n", header}, // line 7 missing
+        {Header(), "The file is wrong in the first data record!"},
+        {Header() + "0.0 0.1\n0.025 0.2\n0.0002 abc\n0.075 0.4\n",
+         "The file is wrong in 3 data record!"},
+        {Header() + "0.0,1.5\n0.025,1.5\n", "The file is wrong in 1 data record!"},
+        // A blank line before the end is parsed as the sample it would have been.
+        {Header() + DataLines(4) + "\n", "The file is wrong in 5 data record!"},
+        {Header() + DataLines(2) + "  \t\r\n" + DataLines(2),
+         "The file is wrong in 3 data record!"},
+    };
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(ReadText(text).error, message) << text;
     EXPECT_EQ(WaveFileReader::BadRecordMessage(8192), "The file is wrong in 8192 data record!");
 }
 
 TEST(WaveFileReader, DepthLineIsWordNumberWord) {
-    auto depthOf = [](const std::string& line) { return ReadText(Header(line) + "0 1\n").depth; };
-    EXPECT_EQ(depthOf("Depth: 12.35 m"), 12.35f - 0.18f);
-    EXPECT_FLOAT_EQ(depthOf("Depth: 12.35 m"), 12.17f);
-    EXPECT_EQ(depthOf("\tDepth:\t12.35\tm\r"), 12.35f - 0.18f);
-    EXPECT_EQ(depthOf("D 1.235e1 metres and more"), 12.35f - 0.18f);
-    EXPECT_EQ(depthOf("Depth: 12.35m"), 12.35f - 0.18f); // the unit may touch the number
-    EXPECT_EQ(depthOf("42 -3 7"), -3.0f - 0.18f);        // words may be digits
-    // Words longer than 39 characters are accepted; they are skipped, never copied.
-    EXPECT_EQ(depthOf(std::string(120, 'w') + " 2.5 " + std::string(60, 'u')), 2.5f - 0.18f);
+    const std::pair<std::string, float> cases[] = {
+        {"Depth: 12.35 m", 12.35f},
+        {"\tDepth:\t12.35\tm\r", 12.35f},
+        {"D 1.235e1 metres and more", 12.35f},
+        {"Depth: 12.35m", 12.35f}, // the unit may touch the number
+        // Words longer than 39 characters are accepted; they are skipped, never copied.
+        {std::string(120, 'w') + " 2.5 " + std::string(60, 'u'), 2.5f},
+    };
+    for (const auto& [line, tipDepth] : cases)
+        EXPECT_EQ(ReadText(Header(line) + "0 1\n").depth, tipDepth - 0.18f) << line;
+    EXPECT_FLOAT_EQ(ReadText(Header("Depth: 12.35 m") + "0 1\n").depth, 12.17f);
     // The depth is stored before the data records are read.
     EXPECT_EQ(ReadText(Header("Depth: 3 m") + "bad\n").depth, 3.0f - 0.18f);
 }
 
-TEST(WaveFileReader, FillsAShortRecordWithTheMeanOfItsSamples) {
-    // 100 samples summing to exactly 5.0: ten of 0.5 and ninety zeros.
-    std::string data;
+TEST(WaveFileReader, SamplesEndAtOneRecordOrAtTheLastLineBreak) {
+    // 100 samples summing to exactly 5.0 fill the record with their mean, 0.05.
+    std::string hundred;
     for (int t = 0; t < 100; ++t)
-        data += "0.0 " + std::string(t < 10 ? "0.5" : "0") + "\n";
-    const Loaded loaded = ReadText(Header() + data);
-    ASSERT_EQ(loaded.error, "");
-    EXPECT_EQ(loaded.taken, 100u);
-    EXPECT_EQ(loaded.raw[9], 0.5f);
-    EXPECT_EQ(loaded.raw[99], 0.0f);
-    for (std::size_t k = 100; k < loaded.raw.size(); ++k)
-        ASSERT_EQ(loaded.raw[k], 0.05f) << k;
-    EXPECT_EQ(loaded.depth, 5.0f - 0.18f);
-}
+        hundred += "0.0 " + std::string(t < 10 ? "0.5" : "0") + "\n";
+    const Loaded shortRecord = ReadText(Header() + hundred);
+    EXPECT_EQ(shortRecord.taken, 100u);
+    EXPECT_EQ(shortRecord.raw[9], 0.5f);
+    EXPECT_EQ(shortRecord.raw[99], 0.0f);
+    EXPECT_EQ(std::vector<float>(shortRecord.raw.begin() + 100, shortRecord.raw.end()),
+              std::vector<float>(8092, 0.05f));
 
-TEST(WaveFileReader, TakesAtMostOneRecordOfSamples) {
-    const Loaded exact = ReadText(Header() + DataLines(8192, 0.25f));
-    ASSERT_EQ(exact.error, "");
-    EXPECT_EQ(exact.taken, 8192u);
-    EXPECT_EQ(exact.raw[8191], 0.25f);
     // Lines after the last sample are never looked at, defective or not.
+    const Loaded exact = ReadText(Header() + DataLines(8192, 0.25f));
     const Loaded longer =
         ReadText(Header() + DataLines(8192, 0.25f) + "garbage\n\n" + std::string(100000, 'x'));
-    ASSERT_EQ(longer.error, "");
-    EXPECT_EQ(longer.taken, 8192u);
+    EXPECT_EQ(exact.taken, 8192u);
+    EXPECT_EQ(exact.raw[8191], 0.25f);
+    EXPECT_EQ(longer.error, "");
     EXPECT_EQ(longer.raw, exact.raw);
-}
 
-TEST(WaveFileReader, LooksOneLineAheadAtTheEndOfTheFile) {
-    // The last line lacks its line break: it ends the data and is not taken.
+    // A last line without its line break ends the data and is not taken: the mean of 1, 2, 3.
     const Loaded unterminated = ReadText(Header() + "0 1\n0 2\n0 3\n0 6");
-    ASSERT_EQ(unterminated.error, "");
     EXPECT_EQ(unterminated.taken, 3u);
-    EXPECT_EQ(unterminated.raw[2], 3.0f);
-    EXPECT_EQ(unterminated.raw[3], 2.0f); // the mean of 1, 2, 3
-    // Only line 8, without a line break: no sample, a record of zeros.
+    EXPECT_EQ(unterminated.raw[3], 2.0f);
     const Loaded none = ReadText(Header() + "0 5");
-    ASSERT_EQ(none.error, "");
-    EXPECT_EQ(none.taken, 0u);
+    EXPECT_EQ(none.error, "");
     EXPECT_EQ(none.raw, std::vector<float>(8192, 0.0f));
-    // 8192 lines of which the last is unterminated: 8191 samples.
-    const Loaded full = ReadText(Header() + DataLines(8191) + "0 7");
-    EXPECT_EQ(full.taken, 8191u);
+    EXPECT_EQ(ReadText(Header() + DataLines(8191) + "0 7").taken, 8191u);
 }
 
+// Odder spellings are left to the comparison with sscanf on random files below.
 TEST(WaveFileReader, ParsesDataLinesLikeScanf) {
-    const Loaded loaded =
-        ReadText(Header() + "0.0\t1.5\n"              // tab
-                            "0.025 -2.5e-1\r\n"       // exponent, CR LF
-                            "  +0.05   .75 volts 9\n" // leading blanks, text after
-                            "1 2E+2\n"
-                            "5-3\n"     // the sign ends the first number
-                            "1.5.25\n"  // so does a second point
-                            "1e 4\n"    // a dangling 'e' is swallowed
-                            "0 1e-50\n" // too small: zero
-                            "1e99 8\n"  // the time is only a number
-                            "0 3.\n");
+    const Loaded loaded = ReadText(Header() + "0.0\t1.5\n"              // tab
+                                              "0.025 -2.5e-1\r\n"       // exponent, CR LF
+                                              "  +0.05   .75 volts 9\n" // blanks, text after
+                                              "1 2E+2\n");
     ASSERT_EQ(loaded.error, "");
-    const std::vector<float> expected{1.5f,  -0.25f, 0.75f, 200.0f, -3.0f,
-                                      0.25f, 4.0f,   0.0f,  8.0f,   3.0f};
-    EXPECT_EQ(std::vector<float>(loaded.raw.begin(), loaded.raw.begin() + 10), expected);
-
-    // Non-finite or unrepresentable amplitudes are defects, not values.
-    EXPECT_EQ(ReadText(Header() + "0 1\n0 inf\n").error, "The file is wrong in 2 data record!");
-    EXPECT_EQ(ReadText(Header() + "0 nan\n").error, "The file is wrong in 1 data record!");
-    EXPECT_EQ(ReadText(Header() + "0 1e39\n").error, "The file is wrong in 1 data record!");
-    EXPECT_EQ(ReadText(Header() + "0 0x10\n").error, "The file is wrong in 1 data record!");
-    EXPECT_EQ(ReadText(Header() + "0x10 1\n").error, "The file is wrong in 1 data record!");
-    EXPECT_EQ(ReadText(Header() + "0 .\n").error, "The file is wrong in 1 data record!");
-    EXPECT_EQ(ReadText(Header() + "0 -e5\n").error, "The file is wrong in 1 data record!");
-    // Parsing stops at a NUL, as sscanf does.
-    EXPECT_EQ(ReadText(Header() + std::string("0 \0 1\n", 6)).error,
-              "The file is wrong in 1 data record!");
+    EXPECT_EQ(std::vector<float>(loaded.raw.begin(), loaded.raw.begin() + 4),
+              (std::vector<float>{1.5f, -0.25f, 0.75f, 200.0f}));
 }
 
 TEST(WaveFileReader, SplitsLinesLongerThan199Characters) {
@@ -176,14 +136,12 @@ TEST(WaveFileReader, SplitsLinesLongerThan199Characters) {
     std::string first = "0.0 1.5";
     first.resize(199, ' ');
     const Loaded split = ReadText(Header() + first + "2.0 3.5\n");
-    ASSERT_EQ(split.error, "");
     EXPECT_EQ(split.taken, 2u);
     EXPECT_EQ(split.raw[1], 3.5f);
     // Exactly 199 characters before the line feed: the line feed alone is the next line.
     EXPECT_EQ(ReadText(Header() + first + "\n").error, "The file is wrong in 2 data record!");
     // 199 characters without a line break at the end of the file are a whole line.
-    const Loaded atEnd = ReadText(Header() + first);
-    EXPECT_EQ(atEnd.taken, 1u);
+    EXPECT_EQ(ReadText(Header() + first).taken, 1u);
     // A long first line makes its tail line 2.
     EXPECT_EQ(ReadText(std::string(199, '#') + "D 4 m\n" + "3\n4\n5\n6\n7\n0 1\n").depth,
               4.0f - 0.18f);
