@@ -163,8 +163,8 @@ TEST(HostileDocument, OddNumbersDrawInEveryModeAtEverySize) {
     // The profiles leave out what has no place on them rather than drawing it at infinity.
     for (int mode : {CrossCorrelationVelocity, DeterminationProfile, PhaseVelocity}) {
         doc.displayMode = mode;
-        for (const auto& strip :
-             Record(doc, 400, 300, PlotRenderer::Detail::Full).OfKind(RecordingCanvas::Kind::Strip))
+        const RecordingCanvas canvas = Record(doc, 400, 300, PlotRenderer::Detail::Full);
+        for (const auto* strip : canvas.OfKind(RecordingCanvas::Kind::Strip))
             for (const WorldPoint& p : strip->points)
                 EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y)) << "mode " << mode;
     }
