@@ -18,13 +18,8 @@
 namespace korvane {
 namespace {
 
+using testing::Bytes;
 using testing::SampleSounding;
-
-std::string Bytes(const CKorvaneDoc& doc) {
-    std::ostringstream out(std::ios::binary);
-    DocumentFile::Write(doc, out);
-    return out.str();
-}
 
 CKorvaneDoc ReadBytes(const std::string& bytes, uint64_t announcedSize) {
     CKorvaneDoc doc;

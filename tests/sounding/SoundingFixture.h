@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/DocumentFile.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace korvane::testing {
@@ -25,6 +28,13 @@ inline bool SameBits(const std::vector<std::vector<float>>& a,
         if (!SameBits(a[i], b[i]))
             return false;
     return true;
+}
+
+// The document file a document would be saved as.
+inline std::string Bytes(const CKorvaneDoc& doc) {
+    std::ostringstream out(std::ios::binary);
+    DocumentFile::Write(doc, out);
+    return out.str();
 }
 
 // A loaded sounding of n records of s samples whose values include bit patterns that arithmetic

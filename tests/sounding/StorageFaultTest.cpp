@@ -21,16 +21,11 @@ namespace korvane {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Bytes;
 using testing::ReadAll;
 using testing::SampleSounding;
 
 constexpr const char* kNotSaved = "The document could not be saved: ";
-
-std::string Bytes(const CKorvaneDoc& doc) {
-    std::ostringstream out(std::ios::binary);
-    DocumentFile::Write(doc, out);
-    return out.str();
-}
 
 // The device accepts the bytes before failAt and no more.
 DocumentFile::SaveFaults WriteFailsAt(uint64_t failAt) {

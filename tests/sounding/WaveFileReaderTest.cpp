@@ -304,10 +304,6 @@ TEST(WaveFileReader, FiltersTheRecordAndCopiesTheFirstHundredBins) {
         EXPECT_EQ(real[static_cast<std::size_t>(bin)], filter.GetRealBin(bin));
         EXPECT_EQ(imag[static_cast<std::size_t>(bin)], filter.GetImagBin(bin));
     }
-    float peak = 0;
-    for (const float v : filtered)
-        peak = std::max(peak, std::fabs(v));
-    EXPECT_FLOAT_EQ(peak, 1.0f);
 
     // A defect leaves the filtered output untouched.
     std::vector<float> untouched(8192, 3.0f);
