@@ -1,8 +1,19 @@
 #!/usr/bin/env bash
-# Builds Korvane in build/ and runs every test (GUI tests under Xvfb).
+# Builds Korvane in build/ and runs every test (GUI tests under Xvfb); then the same tests built
+# with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/, and a short run of each
+# libFuzzer target (clang, build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 tools/with-display.sh ctest --test-dir build --output-on-failure -j2
+
+echo "== sanitizers"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_SANITIZE=ON \
+  -DKORVANE_BUILD_BENCH=OFF
+cmake --build build-asan
+tools/with-display.sh ctest --test-dir build-asan --output-on-failure -j2
+
+echo "== fuzzing"
+tools/fuzz.sh 20000
