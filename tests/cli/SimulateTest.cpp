@@ -78,53 +78,6 @@ TEST(Simulate, DefaultSettingsReproduceTheBundledExampleByteForByte) {
             << file << " differs from the bundled example";
 }
 
-TEST(Simulate, SameSeedGivesTheSameFilesAnotherSeedOtherNoise) {
-    CliRunner cli;
-    ASSERT_EQ(cli.Run({"simulate", "--out", "a", "--depths", "20", "--seed", "7"}).status, 0);
-    ASSERT_EQ(cli.Run({"simulate", "--out", "b", "--depths", "20", "--seed", "7"}).status, 0);
-    ASSERT_EQ(cli.Run({"simulate", "--out", "c", "--depths", "20", "--seed", "8"}).status, 0);
-    const std::vector<std::string> files = CliRunner::ListFiles(cli.work() / "a");
-    ASSERT_EQ(files.size(), 22u);
-    EXPECT_EQ(files, CliRunner::ListFiles(cli.work() / "b"));
-    for (const std::string& file : files)
-        EXPECT_TRUE(CliRunner::ReadFile(cli.work() / "a" / file) ==
-                    CliRunner::ReadFile(cli.work() / "b" / file))
-            << file;
-    // Same model, so the same true velocities; other noise and shot numbering.
-    EXPECT_EQ(TrueVelocities(cli.work() / "a" / "model.txt"),
-              TrueVelocities(cli.work() / "c" / "model.txt"));
-    EXPECT_NE(CliRunner::ReadFile(cli.work() / "a" / "model.txt"),
-              CliRunner::ReadFile(cli.work() / "c" / "model.txt"));
-}
-
-TEST(Simulate, WaveFilesHaveTheHeaderDepthAndEverySampleAndAreNotNamedInDepthOrder) {
-    CliRunner cli;
-    ASSERT_EQ(cli.Run({"simulate", "--out", "s", "--depths", "20"}).status, 0);
-    // model.txt lists the records in depth order with their file names.
-    std::istringstream model(CliRunner::ReadFile(cli.work() / "s" / "model.txt"));
-    std::vector<std::string> namesByDepth;
-    for (std::string line; std::getline(model, line);) {
-        std::istringstream words(line);
-        std::string kind, tip, name, skip;
-        if (!(words >> kind) || kind != "record")
-            continue;
-        words >> tip;
-        for (int i = 0; i < 6; ++i)
-            words >> skip;
-        words >> name;
-        namesByDepth.push_back(name);
-        const std::string wave = CliRunner::ReadFile(cli.work() / "s" / "waves" / name);
-        std::istringstream lines(wave);
-        std::string header;
-        std::getline(lines, header);
-        std::getline(lines, header);
-        EXPECT_EQ(header, "Depth: " + tip + " m");
-        EXPECT_EQ(std::count(wave.begin(), wave.end(), '\n'), 7 + 8192) << name;
-    }
-    ASSERT_EQ(namesByDepth.size(), 20u);
-    EXPECT_FALSE(std::is_sorted(namesByDepth.begin(), namesByDepth.end()));
-}
-
 TEST(Simulate, AnotherGroundModelIsRecoveredToo) {
     CliRunner cli;
     ASSERT_EQ(cli.Run({"simulate", "--out", "s", "--depths", "20", "--seed", "3", "--layers",
