@@ -16,4 +16,5 @@ cmake --build build-asan
 tools/with-display.sh ctest --test-dir build-asan --output-on-failure -j2
 
 echo "== fuzzing"
-tools/fuzz.sh 20000
+# About half a minute per target on two cores.
+tools/fuzz.sh 60000 400000

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each one.
-#   tools/fuzz.sh [RUNS]        a fixed number of runs per target (default 20000)
-#   tools/fuzz.sh --time SECS   run each target for SECS seconds
+#   tools/fuzz.sh [RUNS [DOCUMENT_RUNS]]  a fixed number of runs per target (default 20000;
+#                                         the document target may get its own count)
+#   tools/fuzz.sh --time SECS             run each target for SECS seconds
 # A crash, hang, leak, sanitizer report or a single allocation of 16 MB or more (no input of
 # at most 64 KB can justify one) stops the run with a non-zero status; the input that caused it
 # is kept in build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-limit=(-runs="${1:-20000}")
-if [ "${1:-}" = "--time" ]; then limit=(-max_total_time="$2"); fi
+wave_limit=(-runs="${1:-20000}")
+document_limit=(-runs="${2:-${1:-20000}}")
+if [ "${1:-}" = "--time" ]; then
+  wave_limit=(-max_total_time="$2")
+  document_limit=("${wave_limit[@]}")
+fi
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKORVANE_BUILD_FUZZ=ON -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_TESTS=OFF \
   -DKORVANE_BUILD_BENCH=OFF >/dev/null
@@ -16,7 +21,11 @@ cmake --build build-fuzz --target wave_file_fuzzer document_fuzzer
 mkdir -p build-fuzz/artifacts
 for target in wave_file_fuzzer document_fuzzer; do
   corpus=fuzz/corpus/${target%_fuzzer}
-  [ "$target" = wave_file_fuzzer ] && corpus=fuzz/corpus/wave
+  limit=("${document_limit[@]}")
+  if [ "$target" = wave_file_fuzzer ]; then
+    corpus=fuzz/corpus/wave
+    limit=("${wave_limit[@]}")
+  fi
   work=$(mktemp -d)
   cp "$corpus"/* "$work"/
   echo "== $target ${limit[*]}"
