@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
@@ -92,6 +95,48 @@ TEST_F(StorageFault, AStreamEndingEarlyAtEveryByteLeavesAnEmptyDocument) {
                 << e.what();
         }
         ASSERT_TRUE(testing::IsEmptySounding(doc)) << "cut at " << cut;
+    }
+}
+
+TEST_F(StorageFault, SyncRenameFolderAndPermissionFailuresKeepThePreviousFile) {
+    const fs::path path = folder / "sounding.kvn";
+    CKorvaneDoc old = SampleSounding(1, 512, false, 2);
+    DocumentFile::Save(old, path);
+    const std::string before = ReadAll(path);
+    CKorvaneDoc doc = SampleSounding(2, 512, true, 3);
+    doc.SetModifiedFlag(true);
+
+    DocumentFile::SaveFaults syncFails, renameFails;
+    syncFails.sync = [] { return false; };
+    renameFails.rename = [] { return false; };
+    for (const auto* faults : {&syncFails, &renameFails}) {
+        EXPECT_EQ(SaveFailure(doc, path, *faults).rfind(kNotSaved, 0), 0u);
+        EXPECT_EQ(ReadAll(path), before);
+        EXPECT_EQ(Contents(), std::vector<std::string>{"sounding.kvn"});
+        EXPECT_TRUE(doc.IsModified());
+    }
+
+    fs::create_directory(folder / "target.kvn");
+    EXPECT_EQ(SaveFailure(doc, folder / "target.kvn").rfind(kNotSaved, 0), 0u);
+    EXPECT_TRUE(fs::is_directory(folder / "target.kvn"));
+    EXPECT_TRUE(doc.IsModified());
+
+    // A folder the user may not write to: root writes anywhere, so the save runs as "nobody".
+    if (::geteuid() == 0) {
+        fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+            const std::string message = dropped ? SaveFailure(doc, path) : "";
+            ::_exit(dropped && message.rfind(kNotSaved, 0) == 0 && doc.IsModified() ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(ReadAll(path), before);
     }
 }
 
