@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 
 #include <QAction>
+#include <QFile>
 
 namespace korvane {
 
@@ -18,9 +19,18 @@ bool AppFixture::LoadFiles(const QStringList& paths) {
     return Dispatch(cmd::Load);
 }
 
+QStringList AppFixture::ThreeRecords() {
+    QStringList paths;
+    for (const char* name : {"r1.txt", "r2.txt", "r3.txt"}) {
+        paths.append(waveDir.filePath(name));
+        QFile::copy(QString(KORVANE_SOURCE_DIR "/tests/cli/golden/inputs/three/") + name,
+                    paths.last());
+    }
+    return paths;
+}
+
 void AppFixture::LoadThreeRecords() {
-    waves = std::make_unique<WaveFiles>(std::vector<double>{3.0, 1.0, 2.0});
-    ASSERT_TRUE(LoadFiles(waves->Paths()));
+    ASSERT_TRUE(LoadFiles(ThreeRecords()));
     ASSERT_EQ(app->Document().dataLoaded, 1) << Messages();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "WaveFiles.h"
 #include "app/CKorvaneApp.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,9 @@ protected:
 
     // Loads files through File > Load...; the diagnostics go beside them.
     bool LoadFiles(const QStringList& paths);
-    // Loads three records (tip depths 3, 1, 2 m) written to `waves`.
+    // Copies the command line tool's three sample records (tip depths 4.18, 2.18 and 3.18 m) to
+    // `waveDir`, where the diagnostics of a load may go, and returns their paths.
+    QStringList ThreeRecords();
     void LoadThreeRecords();
     bool Dispatch(int id) { return app->Router().Dispatch(id); }
     bool Enabled(int id) const { return app->Router().IsEnabled(id); }
@@ -29,7 +32,7 @@ protected:
 
     std::unique_ptr<CKorvaneApp> app;
     ScriptedPrompts* prompts = nullptr; // owned by app
-    std::unique_ptr<WaveFiles> waves;
+    QTemporaryDir waveDir;
 };
 
 } // namespace korvane

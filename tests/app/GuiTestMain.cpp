@@ -1,5 +1,4 @@
-// Entry point of the GUI tests: one QApplication for every test, and a private settings store
-// so that no test touches the user's real profile.
+// One QApplication for every GUI test, and a private settings store, not the user's profile.
 #include <QApplication>
 #include <QDir>
 #include <QSettings>

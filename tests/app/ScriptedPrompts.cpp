@@ -77,7 +77,6 @@ int ScriptedPrompts::RunDialog(QDialog& dialog) {
 }
 
 std::unique_ptr<ProgressReporter> ScriptedPrompts::CreateProgress(QWidget* parent) {
-    ++progressPanels;
     return std::make_unique<ScriptedProgress>(parent, onCheckpoint);
 }
 

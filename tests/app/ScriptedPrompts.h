@@ -14,9 +14,8 @@ namespace korvane {
 
 class CProgressPanel;
 
-// Prompts for the GUI tests: file dialogs answer from queues, messages are recorded, modal
-// dialogs are shown and handed to a script, and the progress panel is the real one with a
-// hook that runs at every checkpoint before the panel steps and pumps.
+// Prompts for the GUI tests: answers from queues, modal dialogs handed to a script, and the
+// real progress panel with a hook run at every checkpoint before it steps and pumps.
 class ScriptedPrompts final : public UserPrompts {
 public:
     void ShowMessage(const QString& text) override { messages.append(text); }
@@ -42,7 +41,6 @@ public:
     QStringList confirmTexts;
     QStringList dialogTitles;
     int fileDialogs = 0;
-    int progressPanels = 0;
 
     // Runs a shown dialog; returns its result. Without a script the dialog is cancelled.
     std::function<int(QDialog&)> dialogScript;

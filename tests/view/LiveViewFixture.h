@@ -8,9 +8,8 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace korvane {
 

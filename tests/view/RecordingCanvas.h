@@ -8,8 +8,8 @@
 
 namespace korvane {
 
-// Keeps every primitive of a frame with its colour and the selection names in force, so
-// tests can check the geometry and drawing order without a GPU.
+// Keeps every primitive of a frame with its colour, so tests can check the geometry without
+// a GPU.
 class RecordingCanvas final : public PlotCanvas {
 public:
     enum class Kind { Clear, Strip, Lines, Polygon, Label };
@@ -18,7 +18,6 @@ public:
         std::array<float, 3> color;
         std::vector<WorldPoint> points;
         std::string text;
-        std::vector<uint32_t> names;
     };
 
     void Clear() override { Add(Kind::Clear, {}, {}); }
@@ -29,16 +28,6 @@ public:
     void Label(float x, float y, std::string_view text) override {
         const WorldPoint at[] = {{x, y}};
         Add(Kind::Label, at, text);
-    }
-    void InitNames() override { names_.clear(); }
-    void PushName(uint32_t name) override { names_.push_back(name); }
-    void LoadName(uint32_t name) override {
-        if (!names_.empty())
-            names_.back() = name;
-    }
-    void PopName() override {
-        if (!names_.empty())
-            names_.pop_back();
     }
 
     std::vector<const Primitive*> OfKind(Kind kind) const {
@@ -59,12 +48,10 @@ public:
 
 private:
     void Add(Kind kind, std::span<const WorldPoint> points, std::string_view text) {
-        primitives.push_back(
-            {kind, color_, {points.begin(), points.end()}, std::string(text), names_});
+        primitives.push_back({kind, color_, {points.begin(), points.end()}, std::string(text)});
     }
 
     std::array<float, 3> color_{0.0f, 0.0f, 0.0f};
-    std::vector<uint32_t> names_;
 };
 
 } // namespace korvane

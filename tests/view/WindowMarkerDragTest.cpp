@@ -6,23 +6,6 @@
 namespace korvane {
 namespace {
 
-TEST(WindowMarkerDragLogicTest, EdgeCasesOfTheMouseAndOfNarrowWindows) {
-    ViewGeometry g = ViewGeometry::ForClient(800, 400);
-    g.xOrigin = -6.0f;
-    g.xScale = 12.0f / 8192.0f;
-    EXPECT_EQ(WindowMarkerDrag::SampleFromMouseX(99, g), -13); // truncated toward zero
-    EXPECT_EQ(WindowMarkerDrag::SampleFromMouseX(400, ViewGeometry()), 0);
-    // A window too narrow for the span (read from a file) still never leaves the record.
-    CKorvaneDoc doc = LiveViewFixture::TwoRecords();
-    doc.windows = {{0, 20}, {8180, 8191}};
-    EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, 0, 0, 10));
-    EXPECT_TRUE(WindowMarkerDrag::MoveBoundary(doc, 1, 1, 0));
-    EXPECT_EQ(doc.windows[0].first, 0);
-    EXPECT_EQ(doc.windows[1].last, 8191);
-    EXPECT_FALSE(WindowMarkerDrag::MoveBoundary(doc, 2, 0, 10));
-    EXPECT_FALSE(WindowMarkerDrag::MoveBoundary(doc, -1, 0, 10));
-}
-
 class WindowMarkerDragTest : public LiveViewFixture {
 protected:
     void SetUp() override {
@@ -37,16 +20,12 @@ protected:
 TEST_F(WindowMarkerDragTest, DraggingAStartMarkerStopsAtBothLimitsAndShowsAtOnce) {
     const QImage before = view.grabFramebuffer();
     EXPECT_EQ(before.pixelColor(PixelOf(975, 1.5)), QColor(Qt::red)); // on top of the baseline
-    EXPECT_EQ(before.pixelColor(PixelOf(975, 1.8)), QColor(Qt::red));
-    EXPECT_EQ(before.pixelColor(PixelOf(975, 2.4)), QColor(Qt::white)); // above the marker
     EXPECT_EQ(before.pixelColor(PixelOf(7025, -1.5)), QColor(Qt::blue));
-    EXPECT_EQ(before.pixelColor(PixelOf(500, 1.5)), QColor(Qt::green)); // plain baseline
 
     Mouse(QEvent::MouseButtonPress, PixelOf(975, 2.0)); // above the baseline, in the marker
     EXPECT_EQ(view.dragging, 1);
     EXPECT_EQ(view.dragRecord, 0);
     EXPECT_EQ(view.dragBoundary, 0);
-    EXPECT_EQ(view.cursor().shape(), Qt::SizeHorCursor);
     EXPECT_FALSE(doc.IsModified()); // nothing moved yet
     const std::pair<QPoint, int32_t> moves[] = {
         {{400, 10}, 4096}, {{100, 390}, 0}, {{5, 200}, 0}, {{799, 200}, 6950}, {{400, 200}, 4096},
@@ -59,7 +38,6 @@ TEST_F(WindowMarkerDragTest, DraggingAStartMarkerStopsAtBothLimitsAndShowsAtOnce
     EXPECT_GE(changes, 1);
     Mouse(QEvent::MouseButtonRelease, QPoint(400, 200));
     EXPECT_EQ(view.dragging, 0);
-    EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
     Mouse(QEvent::MouseMove, QPoint(700, 200)); // no drag: nothing written
     EXPECT_EQ(doc.windows[0].first, 4096);
     EXPECT_EQ(doc.windows[1].first, 1000);
@@ -67,19 +45,6 @@ TEST_F(WindowMarkerDragTest, DraggingAStartMarkerStopsAtBothLimitsAndShowsAtOnce
     const QImage after = view.grabFramebuffer();
     EXPECT_EQ(after.pixelColor(PixelOf(4096 - 25, 2.0)), QColor(Qt::red));
     EXPECT_EQ(after.pixelColor(PixelOf(975, 2.0)), QColor(Qt::white));
-}
-
-TEST_F(WindowMarkerDragTest, DraggingAnEndMarkerStopsAtBothLimits) {
-    Mouse(QEvent::MouseButtonPress, PixelOf(7025, -2.0)); // below record 1's baseline
-    ASSERT_EQ(view.dragging, 1);
-    EXPECT_EQ(view.dragRecord, 1);
-    EXPECT_EQ(view.dragBoundary, 1);
-    Mouse(QEvent::MouseMove, QPoint(799, 200));
-    EXPECT_EQ(doc.windows[1].last, 8191);
-    Mouse(QEvent::MouseMove, QPoint(0, 200)); // left of the plot area
-    EXPECT_EQ(doc.windows[1].last, 1050);
-    Mouse(QEvent::MouseButtonRelease, QPoint(0, 200));
-    EXPECT_EQ(doc.windows[0].last, 7000);
 }
 
 TEST_F(WindowMarkerDragTest, ClicksThatStartNoDrag) {
@@ -92,8 +57,6 @@ TEST_F(WindowMarkerDragTest, ClicksThatStartNoDrag) {
     const Case cases[] = {
         // On the baseline inside the marker the baseline segment is hit as well.
         {"baseline inside the marker", PixelOf(975, 1.5), FilteredWaves, false},
-        {"trace alone", PixelOf(3000, 1.5), FilteredWaves, false},
-        {"empty ground", QPoint(400, 200), FilteredWaves, false},
         {"another mode runs no selection pass", PixelOf(975, 2.0), OriginalWaves, false},
         {"a long command runs", PixelOf(975, 2.0), FilteredWaves, true},
     };
