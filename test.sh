@@ -10,8 +10,9 @@ cmake --build build
 tools/with-display.sh ctest --test-dir build --output-on-failure -j2
 
 echo "== sanitizers"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_SANITIZE=ON \
-  -DKORVANE_BUILD_BENCH=OFF
+# -O1 without debug information compiles in about half the time and still runs quickly.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O1 \
+  -DKORVANE_SANITIZE=ON -DKORVANE_BUILD_BENCH=OFF
 cmake --build build-asan
 tools/with-display.sh ctest --test-dir build-asan --output-on-failure -j2
 
