@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 namespace korvane {
 
@@ -148,7 +149,10 @@ void PlotRenderer::AppendSeries(double firstSample, const float* values, std::si
     int run = 0;
     auto emit = [&](std::size_t j) {
         const WorldPoint p{SampleX(firstSample + static_cast<double>(j)), y + half * values[j]};
-        const int64_t row = static_cast<int64_t>(std::floor(p.y * pixelsPerUnitY));
+        // A non-finite or absurd value gets a row of its own rather than an undefined cast.
+        const double rowY = std::floor(p.y * pixelsPerUnitY);
+        const int64_t row = std::abs(rowY) < 9.0e18 ? static_cast<int64_t>(rowY)
+                                                    : std::numeric_limits<int64_t>::min();
         if (run >= 2 && row == lastRow) {
             points_.back() = p;
             return;
