@@ -29,6 +29,8 @@ void CKorvaneDoc::ReleaseSounding() {
     recordCount = 0;
 }
 
-void CKorvaneDoc::SetModifiedFlag(bool modified) { modified_ = modified; }
+void CKorvaneDoc::SetModifiedFlag(bool modified) {
+    modified_ = modified;
+}
 
 } // namespace korvane

@@ -40,22 +40,22 @@ inline constexpr int kSpectrumBins = 100;
 // an empty inner vector.
 class CKorvaneDoc {
 public:
-    std::vector<double> correlationCoefficients;               // per interval, peak r
-    std::vector<std::vector<float>> rawWaves;                  // per record, samplesPerRecord
-    std::vector<std::vector<float>> filteredWaves;             // per record, peak magnitude 1
-    std::vector<std::vector<float>> correlationFunctions;      // per interval
-    std::vector<std::vector<float>> rawAutocorrelations;       // per record, samplesPerRecord
-    std::vector<std::vector<float>> filteredAutocorrelations;  // per record, window length
-    std::vector<std::vector<float>> spareWaves;                // per record, samplesPerRecord
-    std::vector<std::vector<float>> spareTable;                // per record
-    std::vector<std::vector<float>> spectrumReal;              // per record, bins 0..99
-    std::vector<std::vector<float>> spectrumImag;              // per record, bins 0..99
-    std::vector<std::vector<float>> phaseSpectra;              // per record, radians, 0..96 set
-    std::vector<SampleWindow> windows;                         // per record
-    std::vector<float> depths;                                 // per record, metres
-    std::vector<float> ccVelocities;                           // per interval, m/s
-    std::vector<float> phaseVelocities;                        // per interval, m/s
-    std::vector<int32_t> lags;                                 // per interval, samples
+    std::vector<double> correlationCoefficients;              // per interval, peak r
+    std::vector<std::vector<float>> rawWaves;                 // per record, samplesPerRecord
+    std::vector<std::vector<float>> filteredWaves;            // per record, peak magnitude 1
+    std::vector<std::vector<float>> correlationFunctions;     // per interval
+    std::vector<std::vector<float>> rawAutocorrelations;      // per record, samplesPerRecord
+    std::vector<std::vector<float>> filteredAutocorrelations; // per record, window length
+    std::vector<std::vector<float>> spareWaves;               // per record, samplesPerRecord
+    std::vector<std::vector<float>> spareTable;               // per record
+    std::vector<std::vector<float>> spectrumReal;             // per record, bins 0..99
+    std::vector<std::vector<float>> spectrumImag;             // per record, bins 0..99
+    std::vector<std::vector<float>> phaseSpectra;             // per record, radians, 0..96 set
+    std::vector<SampleWindow> windows;                        // per record
+    std::vector<float> depths;                                // per record, metres
+    std::vector<float> ccVelocities;                          // per interval, m/s
+    std::vector<float> phaseVelocities;                       // per interval, m/s
+    std::vector<int32_t> lags;                                // per interval, samples
     int32_t displayMode = Credits;
     int32_t recordCount = 0;
     uint32_t samplesPerRecord = kDefaultSamplesPerRecord;
