@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 
@@ -16,6 +17,10 @@ public:
         : std::runtime_error(message), status_(status) {}
 
     int status() const { return status_; }
+
+    // Inside a catch handler for std::exception: prints the current exception's message and
+    // returns the exit status it stands for.
+    static int ReportCurrent(std::ostream& err);
 
 private:
     int status_;

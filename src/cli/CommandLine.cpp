@@ -258,15 +258,8 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
             return app.exit(error, out, err);
         err << "korvane-cli: " << error.what() << "\nRun with --help for more information.\n";
         return CliError::kUsage;
-    } catch (const CliError& error) {
-        err << error.what() << '\n';
-        return error.status();
-    } catch (const KorvaneError& error) {
-        err << error.what() << '\n';
-        return CliError::kFailure;
-    } catch (const std::bad_alloc&) {
-        err << "Memory allocation fails!\n";
-        return CliError::kFailure;
+    } catch (const std::exception&) {
+        return CliError::ReportCurrent(err);
     }
 }
 

@@ -18,20 +18,7 @@ namespace korvane {
 namespace {
 
 const char* DisplayModeName(int32_t mode) {
-    static constexpr std::array<const char*, 12> kNames = {
-        "Credits",
-        "OriginalWaves",
-        "FilteredWaves",
-        "CrossCorrelationVelocity",
-        "DeterminationProfile",
-        "CorrelationFunctions",
-        "RawAutocorrelations",
-        "SpareWaves",
-        "SpareTable",
-        "FilteredAutocorrelations",
-        "AlignedWindows",
-        "PhaseVelocity",
-    };
+    const auto& kNames = kDisplayModeNames;
     return mode >= 0 && mode < static_cast<int32_t>(kNames.size()) ? kNames[mode] : "Credits";
 }
 

@@ -26,20 +26,7 @@ namespace korvane {
 
 namespace {
 
-constexpr std::array<const char*, 12> kModeNames = {
-    "Credits",
-    "OriginalWaves",
-    "FilteredWaves",
-    "CrossCorrelationVelocity",
-    "DeterminationProfile",
-    "CorrelationFunctions",
-    "RawAutocorrelations",
-    "SpareWaves",
-    "SpareTable",
-    "FilteredAutocorrelations",
-    "AlignedWindows",
-    "PhaseVelocity",
-};
+constexpr const auto& kModeNames = kDisplayModeNames;
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -265,15 +252,8 @@ int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std:
             return app.exit(error, out, err);
         err << "korvane-cli plot: " << error.what() << "\nRun with --help for more information.\n";
         return CliError::kUsage;
-    } catch (const CliError& error) {
-        err << error.what() << '\n';
-        return error.status();
-    } catch (const KorvaneError& error) {
-        err << error.what() << '\n';
-        return CliError::kFailure;
-    } catch (const std::bad_alloc&) {
-        err << "Memory allocation fails!\n";
-        return CliError::kFailure;
+    } catch (const std::exception&) {
+        return CliError::ReportCurrent(err);
     }
 }
 

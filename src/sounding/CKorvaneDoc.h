@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -26,6 +27,22 @@ enum DisplayMode : int32_t {
     FilteredAutocorrelations = 9,
     AlignedWindows = 10,
     PhaseVelocity = 11,
+};
+
+// The enumerator names, indexed by value, as the command line and reports spell them.
+inline constexpr std::array<const char*, 12> kDisplayModeNames = {
+    "Credits",
+    "OriginalWaves",
+    "FilteredWaves",
+    "CrossCorrelationVelocity",
+    "DeterminationProfile",
+    "CorrelationFunctions",
+    "RawAutocorrelations",
+    "SpareWaves",
+    "SpareTable",
+    "FilteredAutocorrelations",
+    "AlignedWindows",
+    "PhaseVelocity",
 };
 
 // Samples are 25 microseconds apart whatever a wave file's time column says.
