@@ -2,6 +2,8 @@
 #include "dsp/CSpectralFilter.h"
 #include "dsp/Fft.h"
 
+#include "BenchSounding.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -12,24 +14,11 @@
 namespace {
 
 using namespace korvane;
-
-// A noisy decaying shear-wave burst starting at `onset`, 40 000 samples/s.
-std::vector<float> Wave(int length, int onset, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::normal_distribution<double> noise(0.0, 0.02);
-    std::vector<float> v(static_cast<std::size_t>(length));
-    for (int i = 0; i < length; ++i) {
-        const double t = (i - onset) / 40000.0;
-        const double s =
-            t < 0 ? 0.0 : std::exp(-t * 40.0) * std::sin(2 * std::numbers::pi * 120.0 * t);
-        v[i] = static_cast<float>(s + noise(gen));
-    }
-    return v;
-}
+using namespace korvane::bench;
 
 void BM_FftFloat(benchmark::State& state) {
     const uint32_t n = 8192;
-    const std::vector<float> in = Wave(n, 500, 1);
+    const std::vector<float> in = Burst(n, 500, 1);
     std::vector<float> re(n), im(n);
     for (auto _ : state) {
         fft_float(n, 0, in.data(), nullptr, re.data(), im.data());
@@ -40,7 +29,7 @@ BENCHMARK(BM_FftFloat);
 
 void BM_SpectralFilter(benchmark::State& state) {
     const uint32_t n = 8192;
-    const std::vector<float> in = Wave(n, 500, 2), zeros(n, 0.0f);
+    const std::vector<float> in = Burst(n, 500, 2), zeros(n, 0.0f);
     std::vector<float> out(n), imag(n);
     for (auto _ : state) {
         const CSpectralFilter filter(in.data(), zeros.data(), out.data(), imag.data(), n);
@@ -51,7 +40,7 @@ BENCHMARK(BM_SpectralFilter);
 
 void BM_SweepDirect(benchmark::State& state) {
     const int L = static_cast<int>(state.range(0));
-    const std::vector<float> x = Wave(L, L / 8, 3), y = Wave(L, L / 8 + 40, 4);
+    const std::vector<float> x = Burst(L, L / 8, 3), y = Burst(L, L / 8 + 40, 4);
     std::vector<float> out(static_cast<std::size_t>(L));
     int lag = 0;
     CCrossCorrelation cc(nullptr, 0, nullptr, 0, &lag, out.data());
@@ -63,7 +52,7 @@ BENCHMARK(BM_SweepDirect)->Arg(512)->Arg(2048)->Arg(8192)->Unit(benchmark::kMicr
 
 void BM_SweepFast(benchmark::State& state) {
     const int L = static_cast<int>(state.range(0));
-    const std::vector<float> x = Wave(L, L / 8, 3), y = Wave(L, L / 8 + 40, 4);
+    const std::vector<float> x = Burst(L, L / 8, 3), y = Burst(L, L / 8 + 40, 4);
     std::vector<float> out(static_cast<std::size_t>(L));
     int lag = 0;
     CCrossCorrelation cc(nullptr, 0, nullptr, 0, &lag, out.data());
@@ -76,7 +65,7 @@ BENCHMARK(BM_SweepFast)->Arg(512)->Arg(2048)->Arg(8192)->Unit(benchmark::kMicros
 // The whole two-direction search on a full record, as the direct sweeps alone would do it.
 void BM_CrossCorrelationDirect(benchmark::State& state) {
     const int L = 8192;
-    const std::vector<float> a = Wave(L, 1000, 5), b = Wave(L, 1040, 6);
+    const std::vector<float> a = Burst(L, 1000, 5), b = Burst(L, 1040, 6);
     std::vector<float> curve(L);
     int lag = 0;
     CCrossCorrelation cc(nullptr, 0, nullptr, 0, &lag, curve.data());
@@ -94,7 +83,7 @@ BENCHMARK(BM_CrossCorrelationDirect)->Unit(benchmark::kMillisecond);
 
 void BM_CrossCorrelation(benchmark::State& state) {
     const int L = 8192;
-    const std::vector<float> a = Wave(L, 1000, 5), b = Wave(L, 1040, 6);
+    const std::vector<float> a = Burst(L, 1000, 5), b = Burst(L, 1040, 6);
     std::vector<float> curve(L);
     int lag = 0;
     for (auto _ : state) {

@@ -4,6 +4,8 @@
 #include "sounding/LoadPipeline.h"
 #include "sounding/WaveFileReader.h"
 
+#include "BenchSounding.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -19,57 +21,7 @@ namespace {
 
 using namespace korvane;
 
-constexpr int kRecords = 30;
-constexpr uint32_t kSamples = 8192;
-
-// Thirty wave files of 8192 samples as a recorder writes them (time in ms, amplitude with seven
-// significant digits), in a temporary folder that lives as long as the program.
-class SoundingFiles {
-public:
-    SoundingFiles() {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("korvane-loadbench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_ / "diagnostics");
-        std::mt19937 gen(11);
-        std::normal_distribution<double> noise(0.0, 0.01);
-        for (int r = 0; r < kRecords; ++r) {
-            const double depth = 1.0 + 0.5 * r;
-            const double arrival = 0.01 + std::sqrt(depth * depth + 1.5) / 180.0;
-            std::string text = "SCPT test 14, Rotterdam\nDepth: " + std::to_string(depth) +
-                               " m\nSource: hammer, left\nGain: 20 dB\nStacks: 1\n"
-                               "Sample interval: 0.025 ms\nTime(ms)\tAmplitude(V)\n";
-            char line[64];
-            for (uint32_t t = 0; t < kSamples; ++t) {
-                const double s = t * 0.000025 - arrival;
-                const double wave =
-                    s < 0 ? 0.0 : std::exp(-s * 30.0) * std::sin(2 * std::numbers::pi * 45.0 * s);
-                std::snprintf(line, sizeof line, "%.3f\t%.7g\r\n", t * 0.025, wave + noise(gen));
-                text += line;
-            }
-            const auto path = dir_ / ("wave" + std::to_string(r) + ".txt");
-            std::FILE* file = std::fopen(path.c_str(), "wb");
-            std::fwrite(text.data(), 1, text.size(), file);
-            std::fclose(file);
-            paths_.push_back(path.string());
-        }
-    }
-    ~SoundingFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
-    const std::vector<std::string>& paths() const { return paths_; }
-    std::filesystem::path diagnostics() const { return dir_ / "diagnostics"; }
-
-private:
-    std::filesystem::path dir_;
-    std::vector<std::string> paths_;
-};
-
-const SoundingFiles& Files() {
-    static const SoundingFiles files;
-    return files;
-}
+using namespace korvane::bench;
 
 // Reading and parsing 30 files, without the filter.
 void BM_LoadParseOnly(benchmark::State& state) {
