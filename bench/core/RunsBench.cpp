@@ -1,4 +1,4 @@
-#include "dsp/CorrelationRuns.h"
+#include "analysis/CorrelationRuns.h"
 #include "dsp/ThreadPool.h"
 #include "sounding/CKorvaneDoc.h"
 

@@ -5,7 +5,7 @@
 // against ReadFiles30, which only reads the bytes of the same files (these three report the
 // CPU time of the whole process, as the load uses every core).
 #include "dsp/CCrossCorrelation.h"
-#include "dsp/CorrelationRuns.h"
+#include "analysis/CorrelationRuns.h"
 #include "dsp/ProgressReporter.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/LoadPipeline.h"

@@ -3,7 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
 #include "dsp/CommandResult.h"
-#include "dsp/CorrelationRuns.h"
+#include "analysis/CorrelationRuns.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/LoadPipeline.h"

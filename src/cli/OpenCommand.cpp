@@ -6,7 +6,7 @@
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
-#include "dsp/CorrelationRuns.h"
+#include "analysis/CorrelationRuns.h"
 #include "sounding/CKorvaneDoc.h"
 
 #include <array>

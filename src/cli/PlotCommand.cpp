@@ -7,7 +7,7 @@
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
-#include "dsp/CorrelationRuns.h"
+#include "analysis/CorrelationRuns.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "view/PlotExporter.h"

@@ -1,4 +1,4 @@
-#include "dsp/CorrelationRuns.h"
+#include "analysis/CorrelationRuns.h"
 
 #include "../sounding/ScriptedProgress.h"
 #include "../sounding/SoundingFixture.h"
