@@ -73,9 +73,16 @@ CVelocityTableDialog::CVelocityTableDialog(const CKorvaneDoc& doc, UserPrompts& 
     FillTable();
 
     setSizeGripEnabled(true);
-    const QSize remembered = ProfileSettings::Open()->value(kSizeKey).toSize();
-    resize(remembered.isValid() ? remembered
-                                : SizeForRows(std::min(list_->topLevelItemCount(), kRowsShown)));
+    QSize initial = ProfileSettings::Open()->value(kSizeKey).toSize();
+    if (!initial.isValid())
+        initial = SizeForRows(std::min(list_->topLevelItemCount(), kRowsShown));
+    // Within the screen, leaving room for the window frame; a size kept from a larger screen
+    // shrinks too.
+    if (const QScreen* screen = this->screen()) {
+        const QSize available = screen->availableGeometry().size();
+        initial = initial.boundedTo(QSize(available.width(), available.height() * 9 / 10));
+    }
+    resize(initial);
 }
 
 void CVelocityTableDialog::done(int result) {
@@ -91,8 +98,6 @@ QSize CVelocityTableDialog::SizeForRows(int rows) const {
                            list_->horizontalScrollBar()->sizeHint().height();
     QSize wanted = sizeHint();
     wanted.setHeight(wanted.height() - list_->sizeHint().height() + listHeight);
-    if (const QScreen* screen = this->screen())
-        wanted.setHeight(std::min(wanted.height(), screen->availableGeometry().height() * 9 / 10));
     return wanted;
 }
 
