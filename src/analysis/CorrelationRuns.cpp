@@ -1,5 +1,7 @@
 #include "analysis/CorrelationRuns.h"
 
+#include "analysis/StaleResults.h"
+
 #include "dsp/CCrossCorrelation.h"
 #include "dsp/KorvaneError.h"
 #include "dsp/ThreadPool.h"
@@ -126,6 +128,7 @@ double SlantVelocity(double z0, double z1, double h, int32_t lag) {
 }
 
 struct IntervalResult {
+    IntervalBasis basis;
     int32_t lag = 0;
     double coefficient = 0.0;
     float velocity = 0.0f;
@@ -191,6 +194,9 @@ CommandResult RunCrossCorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
             keep && doc.correlationFunctions.size() == intervals
                 ? doc.correlationFunctions
                 : std::vector<std::vector<float>>(intervals);
+        std::vector<IntervalBasis> bases = keep && doc.resultBases.size() == intervals
+                                               ? doc.resultBases
+                                               : std::vector<IntervalBasis>(intervals);
 
         progress.SetRange(0, n + 1);
         progress.SetStatusText("Doing cross correlation ...\n");
@@ -204,13 +210,15 @@ CommandResult RunCrossCorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
             const SampleWindow w0 = doc.windows[i];
             const SampleWindow w1 = doc.windows[i + 1];
             return std::function<IntervalResult()>(
-                [a = CopyWindow(doc.filteredWaves[i], w0),
+                [basis = StaleResults::BasisOf(doc, static_cast<std::size_t>(i)),
+                 a = CopyWindow(doc.filteredWaves[i], w0),
                  b = CopyWindow(doc.filteredWaves[i + 1], w1),
                  shift = static_cast<int64_t>(w1.first) - w0.first,
                  z0 = static_cast<double>(doc.depths[i]),
                  z1 = static_cast<double>(doc.depths[i + 1]),
                  h = static_cast<double>(doc.hammerToRod), method] {
                     IntervalResult r;
+                    r.basis = basis;
                     r.curve.resize(std::max(a.size(), b.size()));
                     int lag = 0;
                     const CCrossCorrelation correlation(a.data(), static_cast<int>(a.size()),
@@ -236,6 +244,7 @@ CommandResult RunCrossCorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
             coefficients[m] = r.coefficient;
             velocities[m] = r.velocity;
             functions[m] = std::move(r.curve);
+            bases[m] = r.basis;
             return !progress.Checkpoint();
         };
         const bool completed =
@@ -246,6 +255,7 @@ CommandResult RunCrossCorrelation(CKorvaneDoc& doc, ProgressReporter& progress,
         doc.ccVelocities = std::move(velocities);
         doc.lags = std::move(lags);
         doc.correlationFunctions = std::move(functions);
+        doc.resultBases = std::move(bases);
         if (!completed) {
             doc.NotifyChanged();
             return Outcome(CommandOutcome::Cancelled, kProgressCancelled);

@@ -18,7 +18,7 @@ enum class EnableRule {
     Always,
     NeedsData,    // records are loaded
     NeedsResults, // cross-correlation results exist
-    Load,         // the document holds no records
+    DisplayData,  // the data of the command's display mode exist
 };
 
 // Everything the program knows about one command id.
@@ -29,6 +29,7 @@ struct CommandSpec {
     QString prompt;                // "status tip\ntooltip"
     EnableRule rule = EnableRule::Always;
     bool allowedWhileBusy = false; // may run while a long command pumps events
+    int displayMode = -1;          // what the command shows, for EnableRule::DisplayData
 };
 
 // The one place where commands are declared: ids with their texts, keys, status tips,

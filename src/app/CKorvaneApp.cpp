@@ -1,17 +1,23 @@
 #include "app/CKorvaneApp.h"
 
+#include "analysis/StaleResults.h"
 #include "app/CAboutDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/DocumentCommands.h"
+#include "app/DroppedFiles.h"
 #include "app/SoundingCommands.h"
 #include "ui/ProfileSettings.h"
 #include "ui/QtUserPrompts.h"
 #include "view/CKorvaneView.h"
+#include "view/DisplayData.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QScreen>
+
+#include <iterator>
 
 namespace korvane {
 
@@ -40,19 +46,19 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
         qtPrompts->SetParentWidget(frame_.get());
 
     documents_ = std::make_unique<DocumentCommands>(doc_, *prompts_, *recent_);
-    sounding_ = std::make_unique<SoundingCommands>(doc_, *view_, *prompts_, router_);
+    sounding_ = std::make_unique<SoundingCommands>(doc_, *view_, *prompts_, router_, *documents_);
     router_.AddTarget(view_);
     router_.AddTarget(sounding_.get());
     router_.AddTarget(documents_.get());
     router_.AddTarget(this);
-    router_.SetRuleCheck([this](EnableRule rule) {
-        switch (rule) {
+    router_.SetRuleCheck([this](const CommandSpec& spec) {
+        switch (spec.rule) {
         case EnableRule::NeedsData:
             return view_->OnUpdateNeedsData();
         case EnableRule::NeedsResults:
             return view_->OnUpdateNeedsResults();
-        case EnableRule::Load:
-            return view_->OnUpdateLoad();
+        case EnableRule::DisplayData:
+            return DisplayHasData(doc_, spec.displayMode);
         case EnableRule::Always:
         default:
             return true;
@@ -62,18 +68,28 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
 
     doc_.onChanged = [this] {
         router_.UpdateCommandUI();
+        UpdateDocumentState();
         view_->update();
     };
     documents_->onTitleChanged = [this] { UpdateCaption(); };
     documents_->onExit = [this] { frame_->close(); };
     frame_->canClose = [this] { return !router_.IsBusy() && documents_->SaveModified(); };
-    frame_->onMenuAboutToShow = [this] { router_.UpdateCommandUI(); };
+    frame_->onMenuAboutToShow = [this] {
+        UpdateRecentFileItems();
+        router_.UpdateCommandUI();
+    };
+    frame_->onFilesDropped = [this](const QStringList& files) { OnFilesDropped(files); };
     router_.UpdateCommandUI();
+    UpdateRecentFileItems();
     UpdateCaption();
 
     if (!arguments.isEmpty() && !documents_->OpenDocumentFile(arguments.constFirst()))
         return false;
 
+    if (frame_->RestoreWindowGeometry()) {
+        frame_->show();
+        return true;
+    }
     // Without a window manager "maximised" means nothing, so the frame also gets the screen.
     if (const QScreen* screen = frame_->screen())
         frame_->setGeometry(screen->availableGeometry());
@@ -83,6 +99,42 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
 
 void CKorvaneApp::UpdateCaption() {
     frame_->SetDocumentTitle(documents_->Title());
+    UpdateDocumentState();
+}
+
+void CKorvaneApp::UpdateDocumentState() {
+    frame_->setWindowModified(doc_.IsModified());
+    frame_->SetResultsNote(StaleResults::OutOfDate(doc_) ? StaleResults::kNote : "");
+}
+
+void CKorvaneApp::UpdateRecentFileItems() {
+    const QStringList& files = recent_->Files();
+    const int ids[] = {cmd::FileMru1, cmd::FileMru2, cmd::FileMru3, cmd::FileMru4};
+    for (int i = 0; i < static_cast<int>(std::size(ids)); ++i) {
+        QAction* action = registry_.Action(ids[i]);
+        if (!action)
+            continue;
+        const QString path = files.value(i);
+        action->setVisible(!path.isEmpty());
+        action->setText(QString("&%1 %2").arg(i + 1).arg(QString(path).replace("&", "&&")));
+    }
+}
+
+void CKorvaneApp::OnFilesDropped(const QStringList& files) {
+    if (router_.IsBusy())
+        return;
+    const DroppedFiles drop = DroppedFiles::Classify(files);
+    switch (drop.kind) {
+    case DroppedFiles::Kind::Document:
+        documents_->OpenAfterSaveModified(drop.files.constFirst());
+        break;
+    case DroppedFiles::Kind::Recordings:
+        sounding_->LoadDropped(drop.files);
+        break;
+    case DroppedFiles::Kind::Refused:
+        prompts_->ShowMessage(drop.refusal);
+        break;
+    }
 }
 
 bool CKorvaneApp::OnCommand(int id) {

@@ -19,8 +19,9 @@ class DocumentCommands;
 class SoundingCommands;
 
 // The application: one document, one frame with one view, the command registry and router,
-// the profile's recent-file list, and the About command. Everything is created at start-up
-// and lives until the program ends. Runs on a QApplication created by the caller.
+// the profile's recent-file list, the About command and the files dropped on the frame. Everything
+// is created at start-up and lives until the program ends. Runs on a QApplication created by the
+// caller.
 class CKorvaneApp final : public CommandTarget {
 public:
     // prompts: the dialogs and messages to use; null for the real ones.
@@ -34,6 +35,8 @@ public:
 
     bool OnCommand(int id) override; // About
     void OnAppAbout();
+    // Files dropped on the main window: one document opens, other files load as a sounding.
+    void OnFilesDropped(const QStringList& files);
 
     CKorvaneDoc& Document() { return doc_; }
     CMainFrame& Frame() { return *frame_; }
@@ -46,6 +49,10 @@ public:
 
 private:
     void UpdateCaption();
+    // The caption's modified mark and the status bar's note on the results.
+    void UpdateDocumentState();
+    // The File menu's recent documents, from the profile's list.
+    void UpdateRecentFileItems();
 
     std::unique_ptr<UserPrompts> prompts_;
     CKorvaneDoc doc_;

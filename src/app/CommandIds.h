@@ -26,16 +26,24 @@ inline constexpr int ShowAlignedWindows = 32790;
 inline constexpr int ShowPhaseVelocity = 32791;
 // File > Export Plot...: the plot as a PNG, SVG or PDF file.
 inline constexpr int FileExportPlot = 32800;
+// View > More Displays > Filtered Autocorrelations: shows the last run's curves again.
+inline constexpr int ShowFilteredAutocorrelations = 32810;
 
 // Standard frame commands.
 inline constexpr int FileNew = 57600;
 inline constexpr int FileOpen = 57601;
+inline constexpr int FileClose = 57602;
 inline constexpr int FileSave = 57603;
 inline constexpr int FileSaveAs = 57604;
 inline constexpr int FilePrintSetup = 57606;
 inline constexpr int FilePrint = 57607;
 inline constexpr int FilePrintDirect = 57608;
 inline constexpr int FilePrintPreview = 57609;
+// The recent documents of the File menu, newest first.
+inline constexpr int FileMru1 = 57616;
+inline constexpr int FileMru2 = 57617;
+inline constexpr int FileMru3 = 57618;
+inline constexpr int FileMru4 = 57619;
 inline constexpr int EditCopy = 57634;
 inline constexpr int EditCut = 57635;
 inline constexpr int EditPaste = 57637;

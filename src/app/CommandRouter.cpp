@@ -14,7 +14,7 @@ bool CommandRouter::IsEnabled(int id) const {
         return false;
     if (!spec || !ruleCheck_)
         return true;
-    return ruleCheck_(spec->rule);
+    return ruleCheck_(*spec);
 }
 
 bool CommandRouter::Dispatch(int id) {

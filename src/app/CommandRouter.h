@@ -19,8 +19,10 @@ public:
 
     // Targets are asked in the order added; not owned.
     void AddTarget(CommandTarget* target) { targets_.push_back(target); }
-    // Answers an enabling rule from the document's flags (the view's update handlers).
-    void SetRuleCheck(std::function<bool(EnableRule)> check) { ruleCheck_ = std::move(check); }
+    // Answers a command's enabling rule from the document (the view's update handlers).
+    void SetRuleCheck(std::function<bool(const CommandSpec&)> check) {
+        ruleCheck_ = std::move(check);
+    }
     // Told when a long command starts or ends.
     void SetBusyListener(std::function<void(bool)> listener) {
         busyListener_ = std::move(listener);
@@ -51,7 +53,7 @@ private:
 
     ActionRegistry& registry_;
     std::vector<CommandTarget*> targets_;
-    std::function<bool(EnableRule)> ruleCheck_;
+    std::function<bool(const CommandSpec&)> ruleCheck_;
     std::function<void(bool)> busyListener_;
     int busy_ = 0;
 };

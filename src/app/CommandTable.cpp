@@ -2,6 +2,7 @@
 
 #include "app/ActionRegistry.h"
 #include "app/CommandIds.h"
+#include "sounding/CKorvaneDoc.h"
 
 namespace korvane {
 
@@ -17,9 +18,12 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
     using R = EnableRule;
     // File menu and the document keys.
     r.Register({cmd::Configurations, "Configurations", {}, {}, R::Always, false});
-    r.Register({cmd::Load, "Load...", {}, {}, R::Load, false});
+    // Load replaces whatever sounding is open, after asking to save a modified one.
+    r.Register({cmd::Load, "Load...", {}, {}, R::Always, false});
     r.Register({cmd::FileOpen, "&Open...", Keys({QKeySequence(Qt::CTRL | Qt::Key_O)}),
                 "Open an existing document\nOpen", R::Always, false});
+    r.Register(
+        {cmd::FileClose, "&Close", {}, "Close the active document\nClose", R::Always, false});
     r.Register({cmd::FileSave, "&Save", Keys({QKeySequence(Qt::CTRL | Qt::Key_S)}),
                 "Save the active document\nSave", R::Always, false});
     r.Register({cmd::FileSaveAs,
@@ -34,6 +38,9 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
                 "Save the plot as a PNG image, an SVG drawing or a PDF page\nExport Plot",
                 R::Always,
                 false});
+    // The texts of the recent documents are set whenever the File menu opens.
+    for (int id : {cmd::FileMru1, cmd::FileMru2, cmd::FileMru3, cmd::FileMru4})
+        r.Register({id, "Recent Document", {}, "Open this document", R::Always, false});
     r.Register({cmd::AppExit,
                 "E&xit",
                 {},
@@ -67,8 +74,37 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
     r.Register({cmd::ViewDetermination, "&Coef. of Determination", {}, {}, R::NeedsResults, false});
     r.Register({cmd::ViewVelocityData, "&Velocity Data", {}, {}, R::NeedsResults, false});
 
-    // Run menu.
+    // View > More Displays: each is available once the data it draws exist.
+    const auto display = [&r](int id, const char* text, const char* prompt, int mode) {
+        r.Register({id, text, {}, prompt, R::DisplayData, false, mode});
+    };
+    display(cmd::ShowPhaseVelocity, "&Phase-Spectrum Velocity",
+            "Show the velocity profile from the phase spectra of the loaded records",
+            PhaseVelocity);
+    display(cmd::ShowCorrelationFunctions, "&Correlation Functions",
+            "Show the cross-correlation function of every interval", CorrelationFunctions);
+    display(cmd::ShowAlignedWindows, "&Aligned Windows",
+            "Show the windows of every interval aligned by the lag found", AlignedWindows);
+    display(cmd::ShowRawAutocorrelations, "&Raw Autocorrelations",
+            "Show the autocorrelations of the original waves", RawAutocorrelations);
+    display(cmd::ShowFilteredAutocorrelations, "&Filtered Autocorrelations",
+            "Show the autocorrelations of the windowed filtered waves", FilteredAutocorrelations);
+
+    // Run menu. The autocorrelation runs read the waves, so they wait for records like the
+    // cross-correlation.
     r.Register({cmd::RunCrossCorrelation, "&Cross-Correlation", {}, {}, R::NeedsData, false});
+    r.Register({cmd::AutocorrelateRawWaves,
+                "Autocorrelate &Original Waves",
+                {},
+                "Compute the autocorrelation of every original wave",
+                R::NeedsData,
+                false});
+    r.Register({cmd::AutocorrelateFilteredWaves,
+                "Autocorrelate &Filtered Waves",
+                {},
+                "Compute the autocorrelation of every windowed filtered wave",
+                R::NeedsData,
+                false});
 
     // Help menu and the toolbar button.
     r.Register({cmd::AppAbout,
@@ -78,17 +114,10 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
                 R::Always,
                 true});
 
-    // Commands sent only by id. The autocorrelation runs read the waves, so they wait for
-    // records like the other runs.
-    r.Register({cmd::ShowRawAutocorrelations, {}, {}, {}, R::Always, false});
+    // Commands sent only by id.
     r.Register({cmd::Nothing32784, {}, {}, {}, R::Always, false});
-    r.Register({cmd::AutocorrelateRawWaves, {}, {}, {}, R::NeedsData, false});
-    r.Register({cmd::AutocorrelateFilteredWaves, {}, {}, {}, R::NeedsData, false});
-    r.Register({cmd::ShowCorrelationFunctions, {}, {}, {}, R::Always, false});
     r.Register({cmd::ShowSpareWaves, {}, {}, {}, R::Always, false});
     r.Register({cmd::ShowSpareTable, {}, {}, {}, R::Always, false});
-    r.Register({cmd::ShowAlignedWindows, {}, {}, {}, R::Always, false});
-    r.Register({cmd::ShowPhaseVelocity, {}, {}, {}, R::Always, false});
 
     // Edit and pane keys: they have no handler, so they do nothing.
     r.Register(

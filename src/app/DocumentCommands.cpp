@@ -1,5 +1,6 @@
 #include "app/DocumentCommands.h"
 
+#include "analysis/StaleResults.h"
 #include "app/CommandIds.h"
 #include "app/RecentFileList.h"
 #include "dsp/KorvaneError.h"
@@ -24,6 +25,15 @@ bool DocumentCommands::OnCommand(int id) {
         return true;
     case cmd::FileOpen:
         OnFileOpen();
+        return true;
+    case cmd::FileClose:
+        OnFileClose();
+        return true;
+    case cmd::FileMru1:
+    case cmd::FileMru2:
+    case cmd::FileMru3:
+    case cmd::FileMru4:
+        OnOpenRecentFile(id - cmd::FileMru1);
         return true;
     case cmd::FileSave:
         OnFileSave();
@@ -81,10 +91,39 @@ bool DocumentCommands::OpenDocumentFile(const QString& path) {
         return false;
     }
     doc_.SetModifiedFlag(false);
-    SetPathName(QFileInfo(path).absoluteFilePath());
-    recent_.Add(pathName_);
-    doc_.NotifyChanged();
+    recent_.Add(path);
+    DocumentReplaced(QFileInfo(path).absoluteFilePath());
     return true;
+}
+
+bool DocumentCommands::OpenAfterSaveModified(const QString& path) {
+    return SaveModified() && OpenDocumentFile(path);
+}
+
+void DocumentCommands::OnOpenRecentFile(int index) {
+    const QString path = recent_.Files().value(index);
+    if (path.isEmpty() || !SaveModified())
+        return;
+    if (!OpenDocumentFile(path))
+        recent_.Remove(path);
+}
+
+void DocumentCommands::OnFileClose() {
+    if (!SaveModified())
+        return;
+    const CKorvaneDoc fresh;
+    doc_.ReleaseSounding();
+    doc_.samplesPerRecord = fresh.samplesPerRecord;
+    doc_.SetModifiedFlag(false);
+    DocumentReplaced(QString());
+}
+
+void DocumentCommands::DocumentReplaced(const QString& path) {
+    warnedBases_.clear();
+    SetPathName(path);
+    if (onDocumentReplaced)
+        onDocumentReplaced();
+    doc_.NotifyChanged();
 }
 
 bool DocumentCommands::OnFileSave() {
@@ -106,7 +145,15 @@ bool DocumentCommands::OnFileSaveAs() {
     return DoSave(path);
 }
 
+void DocumentCommands::WarnIfStale() {
+    if (!StaleResults::OutOfDate(doc_) || doc_.resultBases == warnedBases_)
+        return;
+    warnedBases_ = doc_.resultBases;
+    prompts_.ShowMessage(kStaleSaveWarning);
+}
+
 bool DocumentCommands::DoSave(const QString& path) {
+    WarnIfStale();
     try {
         DocumentFile::Save(doc_, QFile::encodeName(path).toStdString());
     } catch (const KorvaneError& error) {

@@ -32,6 +32,11 @@ void RecentFileList::Add(const QString& path) {
     Save();
 }
 
+void RecentFileList::Remove(const QString& path) {
+    if (files_.removeAll(QFileInfo(path).absoluteFilePath()) > 0)
+        Save();
+}
+
 void RecentFileList::Save() const {
     const auto settings = ProfileSettings::Open();
     for (int i = 0; i < kSize; ++i) {

@@ -6,7 +6,7 @@
 namespace korvane {
 
 // The most recently opened or saved documents, newest first, kept in the profile under
-// "Recent File List" ("File1" to "File4"). Recorded but not shown in the menu.
+// "Recent File List" ("File1" to "File4") and shown in the File menu.
 class RecentFileList {
 public:
     static constexpr int kSize = 4;
@@ -14,6 +14,7 @@ public:
     RecentFileList(); // reads the profile
 
     void Add(const QString& path);
+    void Remove(const QString& path);
     const QStringList& Files() const { return files_; }
 
 private:

@@ -1,11 +1,13 @@
 #include "app/SoundingCommands.h"
 
+#include "analysis/CorrelationRuns.h"
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
+#include "app/DocumentCommands.h"
 #include "dsp/CommandResult.h"
-#include "analysis/CorrelationRuns.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/DiagnosticFiles.h"
 #include "sounding/LoadPipeline.h"
 #include "ui/CConfigDialog.h"
 #include "ui/CVelocityTableDialog.h"
@@ -22,8 +24,8 @@
 namespace korvane {
 
 SoundingCommands::SoundingCommands(CKorvaneDoc& doc, QWidget& view, UserPrompts& prompts,
-                                   CommandRouter& router)
-    : doc_(doc), view_(view), prompts_(prompts), router_(router) {}
+                                   CommandRouter& router, DocumentCommands& documents)
+    : doc_(doc), view_(view), prompts_(prompts), router_(router), documents_(documents) {}
 
 bool SoundingCommands::OnCommand(int id) {
     switch (id) {
@@ -50,7 +52,8 @@ bool SoundingCommands::OnCommand(int id) {
     }
 }
 
-void SoundingCommands::RunLong(const std::function<CommandResult(ProgressReporter&)>& work) {
+CommandResult
+SoundingCommands::RunLong(const std::function<CommandResult(ProgressReporter&)>& work) {
     CommandResult result;
     {
         CommandRouter::BusyScope busy(router_);
@@ -63,9 +66,13 @@ void SoundingCommands::RunLong(const std::function<CommandResult(ProgressReporte
             result = {CommandOutcome::Failed, "Memory allocation fails!", {}, {}};
         }
     }
-    // The panel is gone before the message shows.
+    // The panel is gone before any message shows.
     doc_.NotifyChanged();
     view_.update();
+    return result;
+}
+
+void SoundingCommands::Report(const CommandResult& result) {
     if (!result.message.empty())
         prompts_.ShowMessage(QString::fromStdString(result.message));
     if (!result.warning.empty())
@@ -73,9 +80,38 @@ void SoundingCommands::RunLong(const std::function<CommandResult(ProgressReporte
 }
 
 void SoundingCommands::LoadCommand() {
-    const QStringList files = prompts_.AskOpenFileNames("All Files (*)");
-    if (files.isEmpty())
+    if (!documents_.SaveModified())
         return;
+    const QStringList files = prompts_.AskOpenFileNames("All Files (*)");
+    if (!files.isEmpty())
+        LoadRecordings(files);
+}
+
+void SoundingCommands::LoadDropped(const QStringList& files) {
+    if (documents_.SaveModified())
+        LoadRecordings(files);
+}
+
+QString SoundingCommands::LeftOutNote(const QStringList& names) {
+    return "Left out, as this program writes them and they are not wave recordings: " +
+           names.join(", ");
+}
+
+bool SoundingCommands::LoadRecordings(const QStringList& chosen) {
+    QStringList files;
+    QStringList leftOut;
+    for (const QString& file : chosen) {
+        const QString name = QFileInfo(file).fileName();
+        if (DiagnosticFiles::IsOwnOutput(QFile::encodeName(name).toStdString()))
+            leftOut.append(name);
+        else
+            files.append(file);
+    }
+    const QString note = leftOut.isEmpty() ? QString() : LeftOutNote(leftOut);
+    if (files.isEmpty()) {
+        prompts_.ShowMessage(note + "\nNo wave files were chosen.");
+        return false;
+    }
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(files.size()));
     for (const QString& file : files)
@@ -83,8 +119,37 @@ void SoundingCommands::LoadCommand() {
     // The diagnostic files go beside the wave files.
     const std::string folder =
         QFile::encodeName(QFileInfo(files.constFirst()).absolutePath()).toStdString();
-    RunLong(
+
+    CKorvaneDoc previous;
+    try {
+        previous = doc_; // what a load that does not complete gives back
+    } catch (const std::bad_alloc&) {
+        prompts_.ShowMessage("Memory allocation fails!");
+        return false;
+    }
+    CommandResult result = RunLong(
         [&](ProgressReporter& progress) { return LoadSounding(doc_, paths, folder, progress); });
+    // A cancel at the very end keeps the complete sounding: nothing was cancelled then.
+    const bool kept =
+        result.ok() || (result.outcome == CommandOutcome::Cancelled && doc_.dataLoaded != 0);
+    if (kept) {
+        if (!result.ok()) {
+            result.message.clear();
+            doc_.SetModifiedFlag(false);
+        }
+        documents_.DocumentReplaced(QString());
+    } else {
+        doc_ = std::move(previous);
+        doc_.NotifyChanged();
+        if (!result.failedPath.empty())
+            result.message =
+                QFileInfo(QFile::decodeName(result.failedPath.c_str())).fileName().toStdString() +
+                ": " + result.message;
+    }
+    Report(result);
+    if (!note.isEmpty())
+        prompts_.ShowMessage(note);
+    return kept;
 }
 
 void SoundingCommands::OnConfigurations() {
@@ -96,18 +161,22 @@ void SoundingCommands::OnConfigurations() {
     // New distances apply to work started from now on; the document is not marked modified.
     doc_.geophoneToTip = dialog.geophoneToTip;
     doc_.hammerToRod = dialog.hammerToRod;
+    doc_.NotifyChanged(); // results computed with the old offset are now out of date
 }
 
 void SoundingCommands::OnRunCrossCorrelation() {
-    RunLong([&](ProgressReporter& progress) { return RunCrossCorrelation(doc_, progress); });
+    Report(
+        RunLong([&](ProgressReporter& progress) { return RunCrossCorrelation(doc_, progress); }));
 }
 
 void SoundingCommands::OnAutocorrelateRawWaves() {
-    RunLong([&](ProgressReporter& progress) { return RunRawAutocorrelation(doc_, progress); });
+    Report(
+        RunLong([&](ProgressReporter& progress) { return RunRawAutocorrelation(doc_, progress); }));
 }
 
 void SoundingCommands::OnAutocorrelateFilteredWaves() {
-    RunLong([&](ProgressReporter& progress) { return RunFilteredAutocorrelation(doc_, progress); });
+    Report(RunLong(
+        [&](ProgressReporter& progress) { return RunFilteredAutocorrelation(doc_, progress); }));
 }
 
 void SoundingCommands::OnViewVelocityData() {

@@ -2,6 +2,9 @@
 
 #include "app/CommandTarget.h"
 
+#include <QString>
+#include <QStringList>
+
 #include <functional>
 
 class QWidget;
@@ -10,6 +13,7 @@ namespace korvane {
 
 class CKorvaneDoc;
 class CommandRouter;
+class DocumentCommands;
 class ProgressReporter;
 struct CommandResult;
 class UserPrompts;
@@ -17,14 +21,24 @@ class UserPrompts;
 // The view's commands that work on the Sounding: Load, Configurations, the cross-correlation
 // and autocorrelation runs, and the velocity table. The long ones run with a progress panel
 // over the view and mark the router busy while they pump events, so no other command can
-// change the Sounding under them. Owns nothing.
+// change the Sounding under them. A load replaces the open sounding only when it completes:
+// the document's file commands ask to save first and take the replacement. Owns nothing.
 class SoundingCommands final : public CommandTarget {
 public:
-    SoundingCommands(CKorvaneDoc& doc, QWidget& view, UserPrompts& prompts, CommandRouter& router);
+    SoundingCommands(CKorvaneDoc& doc, QWidget& view, UserPrompts& prompts, CommandRouter& router,
+                     DocumentCommands& documents);
 
     bool OnCommand(int id) override;
 
+    // File > Load...: asks to save a modified document, asks for the files, loads them.
     void LoadCommand();
+    // Recordings dropped on the window: asks to save a modified document, then loads them.
+    void LoadDropped(const QStringList& files);
+    // Every load of recordings ends here, whether the files came from the dialog or a drop.
+    // The program's own text files among them are left out with a note. A load that fails
+    // or is cancelled before its end names the file and gives back the sounding shown before.
+    // True when the new sounding replaced it.
+    bool LoadRecordings(const QStringList& files);
     void OnConfigurations();
     void OnRunCrossCorrelation();
     void OnAutocorrelateRawWaves();
@@ -32,14 +46,19 @@ public:
     void OnViewVelocityData();
 
 private:
-    // Runs a long command with a progress panel, then tells the user how it ended and has
-    // the view repaint.
-    void RunLong(const std::function<CommandResult(ProgressReporter&)>& work);
+    // Runs a long command with a progress panel and has the view repaint; errors become a
+    // Failed result.
+    CommandResult RunLong(const std::function<CommandResult(ProgressReporter&)>& work);
+    // Tells the user how a long command ended.
+    void Report(const CommandResult& result);
+    // "Left out ...: phase.txt, ..." for the program's own files among a load's files.
+    static QString LeftOutNote(const QStringList& names);
 
     CKorvaneDoc& doc_;
     QWidget& view_;
     UserPrompts& prompts_;
     CommandRouter& router_;
+    DocumentCommands& documents_;
 };
 
 } // namespace korvane

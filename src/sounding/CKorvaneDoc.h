@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -11,6 +12,29 @@ namespace korvane {
 struct SampleWindow {
     int32_t first = 0;
     int32_t last = 0;
+
+    friend bool operator==(const SampleWindow&, const SampleWindow&) = default;
+};
+
+// The inputs one interval's cross-correlation result was computed from: the two records'
+// windows and depths and the source offset. Results whose inputs have changed since are out
+// of date.
+struct IntervalBasis {
+    SampleWindow upper;
+    SampleWindow lower;
+    float upperDepth = 0.0f;  // metres
+    float lowerDepth = 0.0f;  // metres
+    float hammerToRod = 0.0f; // metres
+    bool computed = false;    // false: no run of this session computed the interval
+
+    // Same bits, so a NaN depth equals itself and does not count as a change.
+    friend bool operator==(const IntervalBasis& a, const IntervalBasis& b) {
+        const auto bits = [](float v) { return std::bit_cast<uint32_t>(v); };
+        return a.upper == b.upper && a.lower == b.lower &&
+               bits(a.upperDepth) == bits(b.upperDepth) &&
+               bits(a.lowerDepth) == bits(b.lowerDepth) &&
+               bits(a.hammerToRod) == bits(b.hammerToRod) && a.computed == b.computed;
+    }
 };
 
 // What the plot view draws; stored in the document and saved with it.
@@ -73,6 +97,9 @@ public:
     std::vector<float> ccVelocities;                          // per interval, m/s
     std::vector<float> phaseVelocities;                       // per interval, m/s
     std::vector<int32_t> lags;                                // per interval, samples
+    // Per interval, what the cross-correlation result was computed from in this session;
+    // empty for results read from a file, which are taken as they are.
+    std::vector<IntervalBasis> resultBases;
     int32_t displayMode = Credits;
     int32_t recordCount = 0;
     uint32_t samplesPerRecord = kDefaultSamplesPerRecord;

@@ -1,6 +1,7 @@
 #include "sounding/DiagnosticFiles.h"
 
 #include "sounding/FixedDecimal.h"
+#include "sounding/GeometryFile.h"
 
 #include <cstdio>
 #include <memory>
@@ -58,6 +59,14 @@ bool DiagnosticFiles::WriteText(const std::filesystem::path& file, std::string_v
         return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), stream.get()) == text.size();
     return std::fclose(stream.release()) == 0 && written;
+}
+
+bool DiagnosticFiles::IsOwnOutput(std::string_view fileName) {
+    for (std::string_view own :
+         {kPhaseFile, kOriginalFile, kRecoveredFile, GeometryFile::kFileName})
+        if (fileName == own)
+            return true;
+    return false;
 }
 
 } // namespace korvane

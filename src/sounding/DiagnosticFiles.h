@@ -21,6 +21,11 @@ public:
     static std::string WaveTable(const std::vector<float>& depths,
                                  const std::vector<std::vector<float>>& waves, uint32_t samples);
 
+    // True for the name (without folder) of a text file the program writes itself: the three
+    // above and the geometry file. A "select all" in a folder the program has written to
+    // picks them up, and they are not wave recordings.
+    static bool IsOwnOutput(std::string_view fileName);
+
     // Creates or truncates the file and writes text to it; false when any of it failed.
     static bool WriteText(const std::filesystem::path& file, std::string_view text);
 };

@@ -27,9 +27,9 @@ double MidDepth(const CKorvaneDoc& doc, std::size_t i) {
     return static_cast<double>(doc.depths[i + 1] + doc.depths[i]) * 0.5;
 }
 
-std::string Fixed2(double value) {
+std::string Fixed(double value, int decimals) {
     char text[400]; // %f of the largest double needs 316 characters
-    std::snprintf(text, sizeof text, "%.2f", value);
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
 
@@ -41,8 +41,8 @@ std::vector<VelocityTableRow> VelocityTableRows(const CKorvaneDoc& doc) {
     rows.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         const double r = doc.correlationCoefficients[i];
-        rows.push_back({Fixed2(MidDepth(doc, i)), Fixed2(static_cast<double>(doc.ccVelocities[i])),
-                        Fixed2(r * r)});
+        rows.push_back({Fixed(MidDepth(doc, i), 2),
+                        Fixed(static_cast<double>(doc.ccVelocities[i]), 2), Fixed(r * r, 4)});
     }
     return rows;
 }

@@ -9,11 +9,13 @@ namespace korvane {
 
 class CKorvaneDoc;
 
-// One interval of the velocity table as the dialog shows it, two decimals each.
+// One interval of the velocity table as the dialog shows it.
 struct VelocityTableRow {
-    std::string midDepth; // metres, mean of the two record depths
-    std::string velocity; // m/s, cross-correlation velocity
-    std::string r2;       // square of the peak correlation coefficient
+    std::string midDepth; // metres, mean of the two record depths, two decimals
+    std::string velocity; // m/s, cross-correlation velocity, two decimals
+    // Square of the peak correlation coefficient, four decimals: good intervals lie between
+    // 0.99 and 1, where two decimals would show most of them as 1.00.
+    std::string r2;
 };
 
 // Rows from the shallowest interval down; none unless the document holds a depth per record

@@ -1,19 +1,29 @@
 #include "ui/CVelocityTableDialog.h"
 
+#include "analysis/StaleResults.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/VelocityTable.h"
+#include "ui/ProfileSettings.h"
 #include "ui/UserPrompts.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <new>
+
+namespace {
+// Rows the dialog opens tall enough for; a longer table scrolls.
+constexpr int kRowsShown = 40;
+} // namespace
 
 namespace korvane {
 
@@ -49,12 +59,46 @@ CVelocityTableDialog::CVelocityTableDialog(const CKorvaneDoc& doc, UserPrompts& 
     buttons->addWidget(closeButton);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
+    if (StaleResults::OutOfDate(doc_)) {
+        auto* note = new QLabel(StaleResults::kNote, this);
+        note->setObjectName("staleNote");
+        note->setStyleSheet("color: #b00000");
+        layout->addWidget(note);
+    }
     layout->addWidget(list_);
     layout->addLayout(buttons);
 
     connect(saveButton, &QPushButton::clicked, this, &CVelocityTableDialog::OnSaveTable);
     connect(closeButton, &QPushButton::clicked, this, &CVelocityTableDialog::accept);
     FillTable();
+
+    setSizeGripEnabled(true);
+    QSize initial = ProfileSettings::Open()->value(kSizeKey).toSize();
+    if (!initial.isValid())
+        initial = SizeForRows(std::min(list_->topLevelItemCount(), kRowsShown));
+    // Within the screen, leaving room for the window frame; a size kept from a larger screen
+    // shrinks too.
+    if (const QScreen* screen = this->screen()) {
+        const QSize available = screen->availableGeometry().size();
+        initial = initial.boundedTo(QSize(available.width(), available.height() * 9 / 10));
+    }
+    resize(initial);
+}
+
+void CVelocityTableDialog::done(int result) {
+    ProfileSettings::Open()->setValue(kSizeKey, size());
+    QDialog::done(result);
+}
+
+QSize CVelocityTableDialog::SizeForRows(int rows) const {
+    const int rowHeight = list_->topLevelItemCount() > 0 ? list_->sizeHintForRow(0)
+                                                         : list_->fontMetrics().height() + 4;
+    const int listHeight = list_->header()->sizeHint().height() + rows * rowHeight +
+                           2 * list_->frameWidth() +
+                           list_->horizontalScrollBar()->sizeHint().height();
+    QSize wanted = sizeHint();
+    wanted.setHeight(wanted.height() - list_->sizeHint().height() + listHeight);
+    return wanted;
 }
 
 void CVelocityTableDialog::FillTable() {
@@ -68,9 +112,11 @@ void CVelocityTableDialog::FillTable() {
 
 void CVelocityTableDialog::OnSaveTable() {
     try {
-        const QString path = prompts_.AskSaveFileName(kFilter, QString());
+        QString path = prompts_.AskSaveFileName(kFilter, "txt");
         if (path.isEmpty())
             return;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += ".txt";
         if (QFileInfo::exists(path) &&
             !prompts_.Confirm(QString("%1 already exists.\nDo you want to replace it?")
                                   .arg(QFileInfo(path).fileName())))

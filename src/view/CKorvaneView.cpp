@@ -81,6 +81,9 @@ bool CKorvaneView::OnCommand(int id) {
     case cmd::ShowPhaseVelocity:
         OnShowPhaseVelocity();
         return true;
+    case cmd::ShowFilteredAutocorrelations:
+        OnShowFilteredAutocorrelations();
+        return true;
     case cmd::FilePrint:
     case cmd::FilePrintDirect:
         OnFilePrint();
@@ -101,9 +104,6 @@ bool CKorvaneView::OnUpdateNeedsData() const {
 }
 bool CKorvaneView::OnUpdateNeedsResults() const {
     return doc_.resultsValid != 0;
-}
-bool CKorvaneView::OnUpdateLoad() const {
-    return doc_.dataLoaded == 0;
 }
 
 void CKorvaneView::ShowMode(int32_t mode) {
@@ -140,6 +140,9 @@ void CKorvaneView::OnShowAlignedWindows() {
 }
 void CKorvaneView::OnShowPhaseVelocity() {
     ShowMode(PhaseVelocity);
+}
+void CKorvaneView::OnShowFilteredAutocorrelations() {
+    ShowMode(FilteredAutocorrelations);
 }
 
 void CKorvaneView::OnFilePrint() {

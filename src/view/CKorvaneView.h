@@ -40,7 +40,6 @@ public:
     // Command enabling: true when the command may run.
     bool OnUpdateNeedsData() const;    // original/filtered waves, cross-correlation
     bool OnUpdateNeedsResults() const; // velocity and r^2 profiles, velocity table
-    bool OnUpdateLoad() const;         // Load: only into an empty document
 
     void OnViewOriginalWaves();
     void OnViewFilteredWaves();
@@ -52,6 +51,7 @@ public:
     void OnShowSpareTable();
     void OnShowAlignedWindows();
     void OnShowPhaseVelocity();
+    void OnShowFilteredAutocorrelations();
     void OnFilePrint();
     void OnFilePrintPreview();
     // File > Export Plot...: the plot on screen as a PNG, SVG or PDF file.

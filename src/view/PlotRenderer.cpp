@@ -1,5 +1,6 @@
 #include "view/PlotRenderer.h"
 
+#include "analysis/StaleResults.h"
 #include "sounding/CKorvaneDoc.h"
 
 #include <algorithm>
@@ -396,6 +397,8 @@ void PlotRenderer::DrawProfile(int mode) {
                           texts[i]);
         canvas_.Label(200.0f * scale + x0, geometry_.orthoTop * 0.875f + 0.1f, "Vs (m/s)");
     }
+    if (mode != PhaseVelocity && StaleResults::OutOfDate(doc_))
+        canvas_.Label(x0, -top - 0.4f, StaleResults::kNote);
 
     points_.clear();
     for (int i = 1; i <= 20; ++i) {

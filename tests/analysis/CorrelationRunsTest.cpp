@@ -2,6 +2,7 @@
 
 #include "../sounding/ScriptedProgress.h"
 #include "../sounding/SoundingFixture.h"
+#include "analysis/StaleResults.h"
 #include "sounding/CKorvaneDoc.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <vector>
 
 namespace korvane {
@@ -132,6 +134,36 @@ TEST(CrossCorrelationRun, CancelAtTheFinalStepKeepsTheResultsUnmodified) {
     EXPECT_EQ(doc.displayMode, CrossCorrelationVelocity);
     EXPECT_EQ(doc.lags[1], 50);
     EXPECT_FALSE(doc.IsModified());
+}
+
+TEST(CrossCorrelationRun, ResultsAreOutOfDateWhileTheirInputsDiffer) {
+    CKorvaneDoc doc = MakeSounding({100, 140, 190, 230}, 512);
+    ScriptedProgress progress;
+    ASSERT_TRUE(RunCrossCorrelation(doc, progress).ok());
+    EXPECT_FALSE(StaleResults::OutOfDate(doc));
+    const CKorvaneDoc run = doc;
+    doc.windows[1].last -= 10;
+    EXPECT_TRUE(StaleResults::OutOfDate(doc));
+    doc.windows = run.windows;
+    doc.hammerToRod = 2.0f;
+    EXPECT_TRUE(StaleResults::OutOfDate(doc));
+    doc.hammerToRod = run.hammerToRod;
+    EXPECT_FALSE(StaleResults::OutOfDate(doc));
+
+    // A rerun cancelled after interval 0 renews that interval only.
+    doc.windows[0].first = 20; // interval 0
+    doc.windows[3].last = 400; // interval 2
+    ScriptedProgress cancelled(2);
+    RunCrossCorrelation(doc, cancelled, 1);
+    EXPECT_TRUE(StaleResults::OutOfDate(doc));
+    doc.windows[3] = run.windows[3];
+    EXPECT_FALSE(StaleResults::OutOfDate(doc));
+
+    // Results read from a file are taken as they are.
+    std::istringstream in(testing::Bytes(run));
+    DocumentFile::Read(doc, in, testing::Bytes(run).size());
+    doc.windows[3].last = 400;
+    EXPECT_FALSE(StaleResults::OutOfDate(doc));
 }
 
 TEST(CorrelationRuns, RefuseWithoutASounding) {

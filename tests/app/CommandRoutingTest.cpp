@@ -2,13 +2,18 @@
 // router.
 #include "AppFixture.h"
 
+#include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "dsp/CommandResult.h"
 #include "ui/CProgressPanel.h"
+#include "view/CKorvaneView.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
 
 namespace korvane {
 namespace {
@@ -16,17 +21,21 @@ namespace {
 using CommandRoutingTest = AppFixture;
 
 TEST_F(CommandRoutingTest, LoadAndCrossCorrelationShowTheirResultsAndEnableWhatFollows) {
-    const auto expectState = [this](const char* state, bool load, bool data, bool results) {
+    const auto expectState = [this](const char* state, bool data, bool results) {
         SCOPED_TRACE(state);
-        ExpectEnabled({cmd::Load}, load);
-        ExpectEnabled({cmd::ViewOriginalWaves, cmd::ViewFilteredWaves, cmd::RunCrossCorrelation},
+        ExpectEnabled({cmd::ViewOriginalWaves, cmd::ViewFilteredWaves, cmd::RunCrossCorrelation,
+                       cmd::AutocorrelateRawWaves, cmd::AutocorrelateFilteredWaves},
                       data);
-        ExpectEnabled(
-            {cmd::ViewCrossCorrelationVelocity, cmd::ViewVelocityData, cmd::ViewDetermination},
-            results);
-        ExpectEnabled({cmd::Configurations, cmd::FileOpen, cmd::FileSave, cmd::AppAbout}, true);
+        ExpectEnabled({cmd::ViewCrossCorrelationVelocity, cmd::ViewVelocityData,
+                       cmd::ViewDetermination, cmd::ShowCorrelationFunctions,
+                       cmd::ShowAlignedWindows},
+                      results);
+        ExpectEnabled({cmd::Load, cmd::Configurations, cmd::FileOpen, cmd::FileClose, cmd::FileSave,
+                       cmd::AppAbout},
+                      true);
     };
-    expectState("fresh", true, false, false);
+    expectState("fresh", false, false);
+    ExpectEnabled({cmd::ShowPhaseVelocity}, false);
     EXPECT_FALSE(Dispatch(cmd::RunCrossCorrelation)); // disabled: refused when sent by id
 
     LoadThreeRecords();
@@ -36,8 +45,8 @@ TEST_F(CommandRoutingTest, LoadAndCrossCorrelationShowTheirResultsAndEnableWhatF
     EXPECT_NEAR(doc.depths[0], 2.0f, 1e-5);
     EXPECT_NEAR(doc.depths[2], 4.0f, 1e-5);
     EXPECT_TRUE(doc.IsModified());
-    expectState("loaded", false, true, false);
-    EXPECT_FALSE(Dispatch(cmd::Load));
+    expectState("loaded", true, false);
+    ExpectEnabled({cmd::ShowPhaseVelocity}, true);
 
     doc.SetModifiedFlag(false);
     ASSERT_TRUE(Dispatch(cmd::RunCrossCorrelation));
@@ -45,7 +54,46 @@ TEST_F(CommandRoutingTest, LoadAndCrossCorrelationShowTheirResultsAndEnableWhatF
     EXPECT_EQ(doc.resultsValid, 1);
     EXPECT_EQ(doc.ccVelocities.size(), 2u);
     EXPECT_TRUE(doc.IsModified());
-    expectState("correlated", false, true, true);
+    expectState("correlated", true, true);
+    EXPECT_TRUE(prompts->messages.isEmpty()) << Messages();
+}
+
+TEST_F(CommandRoutingTest, MoreDisplaysOfferWhatExistsAndDrawNothingAbsent) {
+    QMenu* more = nullptr;
+    for (QMenu* menu : app->Frame().menuBar()->findChildren<QMenu*>())
+        more = menu->title() == "More &Displays" ? menu : more;
+    ASSERT_NE(more, nullptr);
+    EXPECT_EQ(more->actions().size(), 5);
+    LoadThreeRecords();
+    CKorvaneDoc& doc = app->Document();
+    const int autocorrelations[] = {cmd::ShowRawAutocorrelations,
+                                    cmd::ShowFilteredAutocorrelations};
+    ExpectEnabled({autocorrelations[0], autocorrelations[1]}, false);
+    ASSERT_TRUE(Dispatch(cmd::AutocorrelateRawWaves));
+    EXPECT_EQ(doc.displayMode, RawAutocorrelations);
+    ASSERT_TRUE(Dispatch(cmd::AutocorrelateFilteredWaves));
+    EXPECT_EQ(doc.displayMode, FilteredAutocorrelations);
+    ExpectEnabled({autocorrelations[0], autocorrelations[1]}, true);
+    ASSERT_TRUE(Dispatch(cmd::ShowRawAutocorrelations));
+    EXPECT_EQ(doc.displayMode, RawAutocorrelations);
+    ASSERT_TRUE(Dispatch(cmd::ShowFilteredAutocorrelations));
+    EXPECT_EQ(doc.displayMode, FilteredAutocorrelations);
+    ASSERT_TRUE(Dispatch(cmd::RunCrossCorrelation));
+
+    // A document file keeps none of these: reopened, they are offered no more, and every mode
+    // draws from what the document holds.
+    QTemporaryDir dir;
+    prompts->saveFileNameAnswers.push_back(dir.filePath("s.kvn"));
+    ASSERT_TRUE(Dispatch(cmd::FileSaveAs));
+    prompts->openFileNameAnswers.push_back(dir.filePath("s.kvn"));
+    ASSERT_TRUE(Dispatch(cmd::FileOpen));
+    ExpectEnabled({cmd::ShowPhaseVelocity, cmd::ShowCorrelationFunctions, cmd::ShowAlignedWindows,
+                   autocorrelations[0], autocorrelations[1]},
+                  false);
+    for (int mode = Credits; mode <= PhaseVelocity; ++mode) {
+        doc.displayMode = mode;
+        EXPECT_FALSE(app->View().grabFramebuffer().isNull()) << mode;
+    }
     EXPECT_TRUE(prompts->messages.isEmpty()) << Messages();
 }
 

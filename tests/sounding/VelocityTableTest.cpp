@@ -30,13 +30,13 @@ std::string Export(const CKorvaneDoc& doc) {
 
 const std::string kHeader = "Depth(m)      Velocity(m/s)   r2  \n";
 
-TEST(VelocityTable, RowsRoundToTwoDecimalsAndTheFileToSix) {
+TEST(VelocityTable, RowsRoundToTwoAndFourDecimalsAndTheFileToSix) {
     const CKorvaneDoc doc = MakeResults({1.0f, 2.0f, 3.0f}, {150.5f, 180.25f}, {0.9, 0.8});
     EXPECT_EQ(Export(doc), kHeader + "1.500000      150.500000     0.810000\n"
                                      "2.500000      180.250000     0.640000\n");
     const std::vector<VelocityTableRow> rows = VelocityTableRows(doc);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1].midDepth + " " + rows[1].velocity + " " + rows[1].r2, "2.50 180.25 0.64");
+    EXPECT_EQ(rows[1].midDepth + " " + rows[1].velocity + " " + rows[1].r2, "2.50 180.25 0.6400");
     // No rows without complete results; nothing is read past the arrays.
     const CKorvaneDoc partial = MakeResults({1.0f, 2.0f}, {100.0f}, {});
     EXPECT_EQ(Export(partial), kHeader);

@@ -3,7 +3,9 @@
 
 #include "../app/ScriptedPrompts.h"
 #include "sounding/CKorvaneDoc.h"
+#include "ui/ProfileSettings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -34,7 +36,7 @@ TEST(CVelocityTableDialogTest, ListsTheIntervalsAndSavesTheTable) {
     auto* list = dialog.findChild<QTreeWidget*>("1003");
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->topLevelItemCount(), 2);
-    const QStringList rows[] = {{"1.50", "150.50", "0.81"}, {"2.50", "180.25", "0.64"}};
+    const QStringList rows[] = {{"1.50", "150.50", "0.8100"}, {"2.50", "180.25", "0.6400"}};
     for (int i = 0; i < 2; ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
         EXPECT_EQ((QStringList{item->text(0), item->text(1), item->text(2)}), rows[i]);
@@ -42,7 +44,7 @@ TEST(CVelocityTableDialogTest, ListsTheIntervalsAndSavesTheTable) {
 
     dialog.OnSaveTable(); // no answer: cancelled
     const QString path = dir.filePath("velocities.txt");
-    prompts.saveFileNameAnswers.push_back(path);
+    prompts.saveFileNameAnswers.push_back(dir.filePath("velocities")); // gets ".txt"
     dialog.findChild<QPushButton*>("1005")->click();
     EXPECT_EQ(prompts.filters.value(0), "Text Files (*.txt)");
     EXPECT_TRUE(prompts.confirmTexts.isEmpty());
@@ -62,6 +64,32 @@ TEST(CVelocityTableDialogTest, ListsTheIntervalsAndSavesTheTable) {
     dialog.OnSaveTable();
     EXPECT_EQ(prompts.messages, QStringList{"Can't open the selected file!"});
     EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(CVelocityTableDialogTest, OpensWithEveryRowOfAnOrdinarySoundingAndKeepsItsSize) {
+    ProfileSettings::Open()->remove(CVelocityTableDialog::kSizeKey);
+    CKorvaneDoc doc; // 24 records, 23 intervals
+    doc.recordCount = 24;
+    for (int k = 0; k < 24; ++k)
+        doc.depths.push_back(1.0f + static_cast<float>(k));
+    doc.ccVelocities.assign(23, 200.0f);
+    doc.correlationCoefficients.assign(23, 0.99);
+    doc.dataLoaded = doc.resultsValid = 1;
+    ScriptedPrompts prompts;
+    {
+        CVelocityTableDialog dialog(doc, prompts);
+        dialog.show();
+        QCoreApplication::processEvents();
+        auto* list = dialog.findChild<QTreeWidget*>("1003");
+        ASSERT_EQ(list->topLevelItemCount(), 23);
+        EXPECT_LE(list->visualItemRect(list->topLevelItem(22)).bottom(),
+                  list->viewport()->height());
+        EXPECT_EQ(list->topLevelItem(0)->text(2), "0.9801");
+        dialog.resize(520, 300);
+        dialog.reject();
+    }
+    CVelocityTableDialog again(doc, prompts);
+    EXPECT_EQ(again.size(), QSize(520, 300));
 }
 
 } // namespace
