@@ -13,6 +13,7 @@ void CKorvaneDoc::ReleaseDerived() {
     phaseSpectra = {};
     phaseVelocities = {};
     lags = {};
+    analysisResults = {};
 }
 
 void CKorvaneDoc::ReleaseSounding() {
