@@ -42,6 +42,10 @@ struct RawOptions {
     std::string seed;
     std::string table;
     bool filteredWaves = false;
+    std::string lag;
+    std::string fit;
+    std::string oppositeChannel;
+    std::string csv;
 };
 
 CLI::Option* AddDistance(CLI::App* command, const char* name, std::string& text,
@@ -53,8 +57,9 @@ void AddWindowOptions(CLI::App* command, CliOptions& options) {
     CLI::Option* window = command
                               ->add_option("--window", options.window,
                                            "The same analysis window for every "
-                                           "record, in samples (inclusive)")
-                              ->type_name("FIRST:LAST");
+                                           "record, in samples (inclusive), or auto: a window "
+                                           "around each record's S arrival")
+                              ->type_name("FIRST:LAST|auto");
     CLI::Option* windows = command
                                ->add_option("--windows", options.windowsFile,
                                             "A window per record: one line \"first last\" per "
@@ -62,6 +67,30 @@ void AddWindowOptions(CLI::App* command, CliOptions& options) {
                                             "depth order")
                                ->type_name("FILE");
     window->excludes(windows);
+}
+
+void AddAnalysisOptions(CLI::App* command, CliOptions& options, RawOptions& raw) {
+    command
+        ->add_option("--lag", raw.lag,
+                     "Interval analysis: delays in whole samples (default), refined between "
+                     "samples, or from the cross-spectrum phase")
+        ->type_name("integer|subsample|phase");
+    command
+        ->add_option("--fit", raw.fit,
+                     "Interval analysis: velocities of successive pairs (default) or least "
+                     "squares over 3, 5 or 7 depths")
+        ->type_name("pairs|lsq3|lsq5|lsq7");
+    command->add_flag("--strike-pairs", options.strikePairs,
+                      "Interval analysis: records of equal depth are left and right strikes; "
+                      "check their opposite polarity");
+    command
+        ->add_option("--opposite-channel", raw.oppositeChannel,
+                     "Interval analysis: trace N of every file is the opposite strike")
+        ->type_name("N");
+    command
+        ->add_option("--csv", raw.csv,
+                     "Write the interval analysis as CSV to FILE (\"-\": standard output)")
+        ->type_name("FILE");
 }
 
 void AddQuiet(CLI::App* command, CliOptions& options) {
@@ -90,6 +119,7 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
                      "Write the velocity table to FILE (default \"-\": standard output)")
         ->type_name("FILE");
     process->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
+    AddAnalysisOptions(process, options, raw);
     AddQuiet(process, options);
     process->add_option("WAVEFILE", options.inputs, "Wave files or folders")->required();
 }
@@ -111,6 +141,7 @@ void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw) {
                      "standard output, after the summary)")
         ->type_name("FILE");
     open->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
+    AddAnalysisOptions(open, options, raw);
     AddQuiet(open, options);
     open->add_option("FILE.kvn", options.inputs, "The document")->required()->expected(1);
 }
@@ -197,6 +228,24 @@ void ConvertNumbers(const RawOptions& raw, CliOptions& options) {
                                                  ": expected a whole number from 2 to 200");
         options.depthCount = *count;
     }
+    if (!raw.lag.empty()) {
+        options.lag = AnalysisSettings::ParseLag(raw.lag);
+        if (!options.lag)
+            throw CliError(CliError::kUsage,
+                           "--lag " + raw.lag + ": expected integer, subsample or phase");
+    }
+    if (!raw.fit.empty()) {
+        options.fit = AnalysisSettings::ParseFit(raw.fit);
+        if (!options.fit)
+            throw CliError(CliError::kUsage,
+                           "--fit " + raw.fit + ": expected pairs, lsq3, lsq5 or lsq7");
+    }
+    if (!raw.oppositeChannel.empty()) {
+        options.oppositeChannel = NumberText::ToInt(raw.oppositeChannel);
+        if (!options.oppositeChannel || *options.oppositeChannel < 1)
+            throw CliError(CliError::kUsage, "--opposite-channel " + raw.oppositeChannel +
+                                                 ": expected a trace number from 1");
+    }
     if (!raw.seed.empty()) {
         const std::optional<uint64_t> seed = NumberText::ToUnsigned(raw.seed);
         if (!seed)
@@ -242,6 +291,8 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
         if (options.command == "process" || options.command == "open") {
             if (command->count("--table") > 0)
                 options.table = raw.table;
+            if (command->count("--csv") > 0)
+                options.csv = raw.csv;
         }
         if (options.command == "process")
             ProcessCommand::Run(options, out, err);
