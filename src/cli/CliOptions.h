@@ -43,6 +43,10 @@ struct CliOptions {
     int depthCount = 24;
     uint64_t seed = 1;
     std::string layers;               // empty: the default ground model
+    double depthStep = 1.0;           // metres
+    int strikes = 1;                  // 2: a left and a right strike per depth
+    std::optional<double> noiseLevel; // volts
+    double triggerJitterMs = 0.0;
 };
 
 } // namespace korvane

@@ -46,6 +46,10 @@ struct RawOptions {
     std::string fit;
     std::string oppositeChannel;
     std::string csv;
+    std::string depthStep;
+    std::string strikes;
+    std::string noise;
+    std::string jitter;
 };
 
 CLI::Option* AddDistance(CLI::App* command, const char* name, std::string& text,
@@ -206,6 +210,29 @@ void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
                 "Horizontal distance from the hammer to the rod (default 1.22)");
     AddDistance(simulate, "--geophone-to-tip", raw.geophoneToTip,
                 "Distance from the cone tip up to the geophone (default 0.18)");
+    AddDistance(simulate, "--step", raw.depthStep, "Distance between test depths (default 1)");
+    simulate
+        ->add_option("--strikes", raw.strikes,
+                     "Shots per depth: 2 writes a left and a right strike (opposite S polarity) "
+                     "as two files (default 1)")
+        ->type_name("1|2");
+    simulate->add_option("--noise", raw.noise, "Standard deviation of the noise (default 0.006)")
+        ->type_name("V");
+    simulate
+        ->add_option("--jitter", raw.jitter,
+                     "Standard deviation of each shot's trigger timing error (default 0)")
+        ->type_name("MS");
+}
+
+// A finite number from lowest to highest (inclusive) for a simulate option; range is the same
+// bounds as text.
+double Bounded(const std::string& text, const char* name, double lowest, double highest,
+               const char* range) {
+    const std::optional<double> value = NumberText::ToDouble(text);
+    if (!value || *value < lowest || *value > highest)
+        throw CliError(CliError::kUsage,
+                       std::string(name) + " " + text + ": expected a number from " + range);
+    return *value;
 }
 
 std::optional<double> Distance(const std::string& text, const char* name) {
@@ -246,6 +273,17 @@ void ConvertNumbers(const RawOptions& raw, CliOptions& options) {
             throw CliError(CliError::kUsage, "--opposite-channel " + raw.oppositeChannel +
                                                  ": expected a trace number from 1");
     }
+    if (!raw.depthStep.empty())
+        options.depthStep = Bounded(raw.depthStep, "--step", 0.01, 10.0, "0.01 to 10");
+    if (!raw.strikes.empty()) {
+        if (raw.strikes != "1" && raw.strikes != "2")
+            throw CliError(CliError::kUsage, "--strikes " + raw.strikes + ": expected 1 or 2");
+        options.strikes = raw.strikes == "1" ? 1 : 2;
+    }
+    if (!raw.noise.empty())
+        options.noiseLevel = Bounded(raw.noise, "--noise", 0.0, 10.0, "0 to 10");
+    if (!raw.jitter.empty())
+        options.triggerJitterMs = Bounded(raw.jitter, "--jitter", 0.0, 10.0, "0 to 10");
     if (!raw.seed.empty()) {
         const std::optional<uint64_t> seed = NumberText::ToUnsigned(raw.seed);
         if (!seed)
