@@ -176,17 +176,16 @@ void StrikeStack::Orient(std::vector<CombinedRecord>& records) {
         for (float& v : r.wave)
             v = -v;
     };
-    for (std::size_t k = 0; k < records.size(); ++k) {
-        if (!records[k].arbitrarySign)
-            continue;
-        if (k > 0) {
-            if (RelativePolarity(records[k - 1], records[k]) < 0)
-                flip(records[k]);
-        } else if (records.size() > 1 && !records[1].arbitrarySign) {
-            if (RelativePolarity(records[1], records[0]) < 0)
-                flip(records[0]);
-        }
-    }
+    // Each wave of arbitrary sign follows the one above it...
+    for (std::size_t k = 1; k < records.size(); ++k)
+        if (records[k].arbitrarySign && RelativePolarity(records[k - 1], records[k]) < 0)
+            flip(records[k]);
+    // ...and those above the first wave of fixed sign follow that one as a whole.
+    const auto fixed = std::find_if(records.begin(), records.end(),
+                                    [](const CombinedRecord& r) { return !r.arbitrarySign; });
+    if (fixed != records.begin() && fixed != records.end() &&
+        RelativePolarity(*fixed, *(fixed - 1)) < 0)
+        std::for_each(records.begin(), fixed, flip);
 }
 
 } // namespace korvane

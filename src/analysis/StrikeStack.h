@@ -44,8 +44,9 @@ public:
     static CombinedRecord Combine(const CKorvaneDoc& doc, const std::vector<int>& members,
                                   const AnalysisSettings& settings);
 
-    // Inverts combined waves of arbitrary sign where they oppose the neighbour they follow
-    // (the first one: the next), judged at the delay their envelopes agree on.
+    // Inverts combined waves of arbitrary sign so that each has the polarity of the one above
+    // it, and those above the first wave of fixed sign that of this one; judged at the delay
+    // their envelopes agree on.
     static void Orient(std::vector<CombinedRecord>& records);
 
     // +1 when b has the polarity of a, -1 when opposite, over their windows.

@@ -29,6 +29,9 @@ Files:
   Table        "Depth(m)      Velocity(m/s)   r2  " then one line per interval: mid-depth,
                velocity, coefficient of determination, six decimals each.
   Document     the binary .kvn file of the desktop program.
+  CSV          the interval analysis: "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags",
+               then one line per interval; "nan" where a value does not exist, flags
+               (LOW_R2, SLOW, FAST, NEGATIVE_LAG, WINDOW_EDGE, JUMP, POLARITY) joined by '|'.
 
 Exit status: 0 success, 1 a file could not be read or written (nothing is written then),
 2 bad usage or windows.
@@ -107,7 +110,10 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
                                       "velocity table");
     process->footer("A folder stands for its regular files in name order. The records are "
                     "put in ascending depth order; \"phase.txt\", \"original_data.txt\" and "
-                    "\"recovered_data.txt\" go to the diagnostics folder.");
+                    "\"recovered_data.txt\" go to the diagnostics folder. --lag, --fit, "
+                    "--strike-pairs or --csv also run the interval analysis (records of equal "
+                    "depth combined, quality flags); the velocity table stays that of the "
+                    "cross-correlation.");
     AddDistance(process, "--geophone-to-tip", raw.geophoneToTip,
                 "Distance from the cone tip up to the geophone (default 0.18)");
     AddDistance(process, "--hammer-to-rod", raw.hammerToRod,
@@ -120,7 +126,8 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
         ->type_name("DIR");
     process
         ->add_option("--table", raw.table,
-                     "Write the velocity table to FILE (default \"-\": standard output)")
+                     "Write the velocity table to FILE (default \"-\": standard output, unless "
+                     "--csv - takes it)")
         ->type_name("FILE");
     process->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
     AddAnalysisOptions(process, options, raw);
@@ -134,7 +141,9 @@ void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw) {
                                    "cross-correlation with "
                                    "new windows or geometry, write the table and save");
     open->footer("New windows or --hammer-to-rod re-run the cross-correlation, as does "
-                 "--correlate. --table needs cross-correlation results.");
+                 "--correlate. --table needs cross-correlation results. --lag, --fit, "
+                 "--strike-pairs or --csv run the interval analysis with the document's "
+                 "settings and these changes, which --save keeps.");
     AddWindowOptions(open, options);
     AddDistance(open, "--hammer-to-rod", raw.hammerToRod,
                 "Horizontal distance from the hammer to the rod; re-runs the "
@@ -195,7 +204,7 @@ void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
     simulate->footer("The default ground model has five layers (tops 0, 2.6, 7.3, 12.8 and "
                      "18.4 m; Vs 140, 180, 235, 290 and 360 m/s). Cone tip depths run from 1 "
                      "m "
-                     "in steps of 1 m. The same seed gives the same files.");
+                     "in steps of --step (default 1 m). The same seed gives the same files.");
     simulate->add_option("--out", options.outDir, "Output folder")->type_name("DIR")->required();
     simulate->add_option("--depths", raw.depthCount, "Number of test depths, 2 to 200 (default 24)")
         ->type_name("N");
