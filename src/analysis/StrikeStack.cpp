@@ -98,8 +98,27 @@ std::vector<std::vector<int>> StrikeStack::Groups(const std::vector<float>& dept
     return groups;
 }
 
-CombinedRecord StrikeStack::Combine(const CKorvaneDoc& doc, const std::vector<int>& members,
+CombinedRecord StrikeStack::Combine(const CKorvaneDoc& doc, const std::vector<int>& group,
                                     const AnalysisSettings& settings) {
+    // The record with the most energy in its window leads, so that a dead record never decides
+    // the window.
+    std::vector<int> members = group;
+    const auto energy = [&](int k) {
+        const SampleWindow w = doc.windows[static_cast<std::size_t>(k)];
+        const std::vector<float>& wave = doc.filteredWaves[static_cast<std::size_t>(k)];
+        double sum = 0.0, squares = 0.0;
+        for (int n = w.first; n <= w.last; ++n) {
+            sum += wave[static_cast<std::size_t>(n)];
+            squares += static_cast<double>(wave[static_cast<std::size_t>(n)]) *
+                       wave[static_cast<std::size_t>(n)];
+        }
+        return squares - sum * sum / (w.last - w.first + 1);
+    };
+    std::vector<double> energies;
+    for (int k : members)
+        energies.push_back(energy(k));
+    const auto strongest = std::max_element(energies.begin(), energies.end()) - energies.begin();
+    std::rotate(members.begin(), members.begin() + strongest, members.begin() + strongest + 1);
     const auto reference = static_cast<std::size_t>(members.front());
     const std::vector<float>& ref = doc.filteredWaves[reference];
     const SampleWindow window = doc.windows[reference];
@@ -114,32 +133,39 @@ CombinedRecord StrikeStack::Combine(const CKorvaneDoc& doc, const std::vector<in
         return record;
     }
 
-    // Every record is moved to the mean of their arrival times, so that no record's trigger
-    // timing counts more than another's.
-    std::vector<double> shifts(members.size(), 0.0), signs(members.size(), 1.0);
+    // Every record that matches is moved to the mean of their arrival times, so that no
+    // record's trigger timing counts more than another's; one that does not (a dead channel,
+    // noise) would only blur the wave and its timing, and is left out.
+    std::vector<double> shifts(members.size(), 0.0), signs(members.size(), 0.0);
+    signs[0] = 1.0;
     double strike = -1.0;
     for (std::size_t m = 1; m < members.size(); ++m) {
         const std::vector<float>& other = doc.filteredWaves[static_cast<std::size_t>(members[m])];
         const Alignment a = Align(ref, other, window);
         strike = std::max(strike, a.inverted);
+        if (std::max(a.same, a.inverted) < kMinMatch)
+            continue;
         const bool opposite = a.inverted > a.same;
         shifts[m] = opposite ? a.invertedShift : a.sameShift;
         signs[m] = opposite ? -1.0 : 1.0;
         record.depth.opposite = record.depth.opposite || opposite;
     }
-    double meanShift = 0.0;
-    for (double shift : shifts)
-        meanShift += shift;
-    meanShift /= static_cast<double>(members.size());
+    double meanShift = 0.0, count = 0.0;
+    for (std::size_t m = 0; m < members.size(); ++m) {
+        meanShift += std::fabs(signs[m]) * shifts[m];
+        count += std::fabs(signs[m]);
+    }
+    meanShift /= count;
     std::vector<double> sum(ref.size(), 0.0);
     for (std::size_t m = 0; m < members.size(); ++m) {
+        if (signs[m] == 0.0)
+            continue;
         const std::vector<float>& wave = doc.filteredWaves[static_cast<std::size_t>(members[m])];
         const double offset = shifts[m] - meanShift;
         for (std::size_t n = 0; n < sum.size(); ++n)
             sum[n] += signs[m] * At(wave, static_cast<double>(n) + offset);
     }
     record.wave.resize(sum.size());
-    const double count = static_cast<double>(members.size());
     for (std::size_t n = 0; n < sum.size(); ++n)
         record.wave[n] = static_cast<float>(sum[n] / count);
     record.depth.strikeCorrelation = strike;

@@ -21,7 +21,8 @@ struct CombinedRecord {
 };
 
 // Groups the records of a sounding by depth and combines each group into one wave. Each
-// record is matched to the group's first (the reference) over the reference's window: the
+// record is matched to the reference (the one with the most energy in its window, ties to the
+// first) over the reference's window: the
 // sign and shift of the best correlation within kMaxAlignShift say whether it was recorded
 // with the same or the opposite polarity and how its trigger timing differs. The records are
 // moved to their mean arrival time (so no trigger counts more than another) and averaged, the
@@ -32,6 +33,9 @@ public:
     // Shifts tried when matching records of one depth: up to 2 ms either way, well inside half
     // a period of the S wave, so a record never matches another at a neighbouring cycle.
     static constexpr int kMaxAlignShift = 80;
+    // A record whose best correlation with the reference, either polarity, stays below this is
+    // not the same wave and is left out of the combination.
+    static constexpr double kMinMatch = 0.5;
 
     // Indices of records of equal depth, in document order, one group per depth; the document
     // holds its records in ascending depth.
@@ -41,7 +45,7 @@ public:
     // settings.strikePairs, a group of several records whose best correlation of the reference
     // with another record inverted stays below settings.minStrikeCorrelation is marked
     // polarityFailed.
-    static CombinedRecord Combine(const CKorvaneDoc& doc, const std::vector<int>& members,
+    static CombinedRecord Combine(const CKorvaneDoc& doc, const std::vector<int>& group,
                                   const AnalysisSettings& settings);
 
     // Inverts combined waves of arbitrary sign so that each has the polarity of the one above

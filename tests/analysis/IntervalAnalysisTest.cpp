@@ -70,12 +70,17 @@ TEST(ArrivalFit, LeastSquaresVelocityAndStandardErrorByHand) {
 
 // Three depths with a left and a right strike each, whose triggers are 3, 8 and 13 samples early
 // and late: the pair counts at its mean arrival, so the delays are the true ones; the strike
-// check passes.
+// check passes. A dead record at one depth changes nothing.
 TEST(IntervalAnalysis, StrikePairsCountAtTheirMeanTriggerTime) {
     CKorvaneDoc doc;
     doc.dataLoaded = 1;
     const double arrivals[] = {2000.0, 2160.5, 2301.25};
     for (int k = 0; k < 3; ++k) {
+        if (k == 1) { // a dead channel first: it neither leads nor counts
+            doc.filteredWaves.emplace_back(kDefaultSamplesPerRecord, 0.0f);
+            doc.windows.push_back({0, 1200});
+            doc.depths.push_back(3.0f);
+        }
         for (double side : {1.0, -1.0}) {
             const double centre = arrivals[k] + side * (3.0 + 5.0 * k);
             doc.filteredWaves.push_back(Record(centre, side));
@@ -84,7 +89,7 @@ TEST(IntervalAnalysis, StrikePairsCountAtTheirMeanTriggerTime) {
             doc.depths.push_back(2.0f + static_cast<float>(k));
         }
     }
-    doc.recordCount = 6;
+    doc.recordCount = 7;
     doc.analysisSettings.lag = LagMethod::Subsample;
     doc.analysisSettings.strikePairs = true;
     NullProgress progress;
