@@ -48,8 +48,7 @@ double LagEstimator::ParabolicOffset(double before, double peak, double after) {
     return std::clamp(0.5 * (before - after) / bend, -0.5, 0.5);
 }
 
-double LagEstimator::PhaseDelay(const float* a, int lenA, const float* b, int lenB,
-                                double anchor) {
+double LagEstimator::PhaseDelay(const float* a, int lenA, const float* b, int lenB, double anchor) {
     const int length = std::max(lenA, lenB);
     if (length < 2)
         return kNaN;
