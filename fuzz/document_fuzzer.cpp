@@ -51,10 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else if (doc.resultsValid || !doc.rawWaves.empty()) {
         std::abort();
     }
-    // What was accepted saves to a file of the announced size that reads back the same.
+    // What was accepted saves to a file of the announced size (and its extension block) that
+    // reads back the same.
     const std::string once = Bytes(doc);
     if (once.size() != korvane::DocumentFile::ExpectedSize(doc.recordCount, doc.samplesPerRecord,
-                                                           doc.dataLoaded, doc.resultsValid))
+                                                           doc.dataLoaded, doc.resultsValid) +
+                           korvane::DocumentFile::ExtensionBytes(doc).size())
         std::abort();
     korvane::CKorvaneDoc again;
     std::istringstream back(once);

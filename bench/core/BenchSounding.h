@@ -34,9 +34,10 @@ inline std::vector<float> Burst(int length, int onset, unsigned seed) {
     return v;
 }
 
-// Arrival of the shear wave at record r, in samples: 180 m/s over the slant path.
-inline int ArrivalSample(int r) {
-    const double depth = 1.0 + 0.5 * r;
+// Arrival of the shear wave at record r, in samples: 180 m/s over the slant path, records
+// `step` metres apart from 1 m.
+inline int ArrivalSample(int r, double step = 0.5) {
+    const double depth = 1.0 + step * r;
     return static_cast<int>((0.01 + std::hypot(depth, kHammerToRod) / 180.0) / 0.000025);
 }
 
@@ -57,17 +58,18 @@ inline CKorvaneDoc MakeSounding() {
     return doc;
 }
 
-// Thirty wave files of 8192 samples as a recorder writes them (time in ms, amplitude with seven
-// significant digits) in a temporary folder, removed at exit.
+// Wave files of 8192 samples as a recorder writes them (time in ms, amplitude with seven
+// significant digits) in a temporary folder, removed at exit: thirty 0.5 m apart, or as many as
+// asked `step` metres apart.
 class SoundingFiles {
 public:
-    SoundingFiles() {
+    explicit SoundingFiles(int count = kRecords, double step = 0.5) {
         dir_ = std::filesystem::temp_directory_path() /
-               ("korvane-bench-" + std::to_string(::getpid()));
+               ("korvane-bench-" + std::to_string(::getpid()) + "-" + std::to_string(count));
         std::filesystem::create_directories(dir_ / "diagnostics");
-        for (int r = 0; r < kRecords; ++r) {
-            const std::vector<float> wave = Burst(kSamples, ArrivalSample(r), 200 + r);
-            std::string text = "SCPT test 14\nDepth: " + std::to_string(1.18 + 0.5 * r) +
+        for (int r = 0; r < count; ++r) {
+            const std::vector<float> wave = Burst(kSamples, ArrivalSample(r, step), 200 + r);
+            std::string text = "SCPT test 14\nDepth: " + std::to_string(1.18 + step * r) +
                                " m\nSource: hammer\nGain: 20 dB\nStacks: 1\n"
                                "Sample interval: 0.025 ms\nTime(ms)\tAmplitude(V)\n";
             char line[64];

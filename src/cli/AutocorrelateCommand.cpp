@@ -1,12 +1,12 @@
 #include "cli/AutocorrelateCommand.h"
 
+#include "analysis/CorrelationRuns.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
-#include "analysis/CorrelationRuns.h"
 #include "sounding/CKorvaneDoc.h"
 
 #include <algorithm>
@@ -61,7 +61,7 @@ void AutocorrelateCommand::Run(const CliOptions& options, std::ostream& out, std
     TerminalProgress progress(stderr, !options.quiet);
     const bool fromDocument = options.inputs.size() == 1 && IsDocumentFile(options.inputs[0]);
     if (fromDocument) {
-        SoundingInput::OpenDocument(doc, options.inputs[0]);
+        SoundingInput::OpenDocument(doc, options.inputs[0], err);
         if (!doc.dataLoaded)
             throw CliError(CliError::kFailure,
                            options.inputs[0] + ": holds no wave records to autocorrelate");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/AnalysisSettings.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,7 +18,7 @@ struct CliOptions {
     std::vector<std::string> inputs;     // wave files and folders, or one document
     std::optional<double> geophoneToTip; // metres
     std::optional<double> hammerToRod;   // metres
-    std::string window;                  // "FIRST:LAST" as typed, empty when not given
+    std::string window;                  // "FIRST:LAST" or "auto" as typed, empty when not given
     std::string windowsFile;
     std::string diagnosticsDir; // empty: the working directory
     std::optional<std::string> table;
@@ -24,6 +26,13 @@ struct CliOptions {
 
     // open
     bool correlate = false;
+
+    // process and open: the interval analysis (run when any of these is given)
+    std::optional<LagMethod> lag;
+    std::optional<FitMethod> fit;
+    bool strikePairs = false;
+    std::optional<int32_t> oppositeChannel;
+    std::optional<std::string> csv; // "-": standard output
 
     // autocorrelate
     bool rawWaves = false; // --raw, else --filtered
@@ -33,7 +42,11 @@ struct CliOptions {
     std::string outDir;
     int depthCount = 24;
     uint64_t seed = 1;
-    std::string layers; // empty: the default ground model
+    std::string layers;               // empty: the default ground model
+    double depthStep = 1.0;           // metres
+    int strikes = 1;                  // 2: a left and a right strike per depth
+    std::optional<double> noiseLevel; // volts
+    double triggerJitterMs = 0.0;
 };
 
 } // namespace korvane

@@ -29,6 +29,9 @@ Files:
   Table        "Depth(m)      Velocity(m/s)   r2  " then one line per interval: mid-depth,
                velocity, coefficient of determination, six decimals each.
   Document     the binary .kvn file of the desktop program.
+  CSV          the interval analysis: "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags",
+               then one line per interval; "nan" where a value does not exist, flags
+               (LOW_R2, SLOW, FAST, NEGATIVE_LAG, WINDOW_EDGE, JUMP, POLARITY) joined by '|'.
 
 Exit status: 0 success, 1 a file could not be read or written (nothing is written then),
 2 bad usage or windows.
@@ -42,6 +45,14 @@ struct RawOptions {
     std::string seed;
     std::string table;
     bool filteredWaves = false;
+    std::string lag;
+    std::string fit;
+    std::string oppositeChannel;
+    std::string csv;
+    std::string depthStep;
+    std::string strikes;
+    std::string noise;
+    std::string jitter;
 };
 
 CLI::Option* AddDistance(CLI::App* command, const char* name, std::string& text,
@@ -53,8 +64,9 @@ void AddWindowOptions(CLI::App* command, CliOptions& options) {
     CLI::Option* window = command
                               ->add_option("--window", options.window,
                                            "The same analysis window for every "
-                                           "record, in samples (inclusive)")
-                              ->type_name("FIRST:LAST");
+                                           "record, in samples (inclusive), or auto: a window "
+                                           "around each record's S arrival")
+                              ->type_name("FIRST:LAST|auto");
     CLI::Option* windows = command
                                ->add_option("--windows", options.windowsFile,
                                             "A window per record: one line \"first last\" per "
@@ -62,6 +74,30 @@ void AddWindowOptions(CLI::App* command, CliOptions& options) {
                                             "depth order")
                                ->type_name("FILE");
     window->excludes(windows);
+}
+
+void AddAnalysisOptions(CLI::App* command, CliOptions& options, RawOptions& raw) {
+    command
+        ->add_option("--lag", raw.lag,
+                     "Interval analysis: delays in whole samples (default), refined between "
+                     "samples, or from the cross-spectrum phase")
+        ->type_name("integer|subsample|phase");
+    command
+        ->add_option("--fit", raw.fit,
+                     "Interval analysis: velocities of successive pairs (default) or least "
+                     "squares over 3, 5 or 7 depths")
+        ->type_name("pairs|lsq3|lsq5|lsq7");
+    command->add_flag("--strike-pairs", options.strikePairs,
+                      "Interval analysis: records of equal depth are left and right strikes; "
+                      "check their opposite polarity");
+    command
+        ->add_option("--opposite-channel", raw.oppositeChannel,
+                     "Interval analysis: trace N of every file is the opposite strike")
+        ->type_name("N");
+    command
+        ->add_option("--csv", raw.csv,
+                     "Write the interval analysis as CSV to FILE (\"-\": standard output)")
+        ->type_name("FILE");
 }
 
 void AddQuiet(CLI::App* command, CliOptions& options) {
@@ -74,7 +110,10 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
                                       "velocity table");
     process->footer("A folder stands for its regular files in name order. The records are "
                     "put in ascending depth order; \"phase.txt\", \"original_data.txt\" and "
-                    "\"recovered_data.txt\" go to the diagnostics folder.");
+                    "\"recovered_data.txt\" go to the diagnostics folder. --lag, --fit, "
+                    "--strike-pairs or --csv also run the interval analysis (records of equal "
+                    "depth combined, quality flags); the velocity table stays that of the "
+                    "cross-correlation.");
     AddDistance(process, "--geophone-to-tip", raw.geophoneToTip,
                 "Distance from the cone tip up to the geophone (default 0.18)");
     AddDistance(process, "--hammer-to-rod", raw.hammerToRod,
@@ -87,9 +126,11 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
         ->type_name("DIR");
     process
         ->add_option("--table", raw.table,
-                     "Write the velocity table to FILE (default \"-\": standard output)")
+                     "Write the velocity table to FILE (default \"-\": standard output, unless "
+                     "--csv - takes it)")
         ->type_name("FILE");
     process->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
+    AddAnalysisOptions(process, options, raw);
     AddQuiet(process, options);
     process->add_option("WAVEFILE", options.inputs, "Wave files or folders")->required();
 }
@@ -100,7 +141,9 @@ void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw) {
                                    "cross-correlation with "
                                    "new windows or geometry, write the table and save");
     open->footer("New windows or --hammer-to-rod re-run the cross-correlation, as does "
-                 "--correlate. --table needs cross-correlation results.");
+                 "--correlate. --table needs cross-correlation results. --lag, --fit, "
+                 "--strike-pairs or --csv run the interval analysis with the document's "
+                 "settings and these changes, which --save keeps.");
     AddWindowOptions(open, options);
     AddDistance(open, "--hammer-to-rod", raw.hammerToRod,
                 "Horizontal distance from the hammer to the rod; re-runs the "
@@ -111,6 +154,7 @@ void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw) {
                      "standard output, after the summary)")
         ->type_name("FILE");
     open->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
+    AddAnalysisOptions(open, options, raw);
     AddQuiet(open, options);
     open->add_option("FILE.kvn", options.inputs, "The document")->required()->expected(1);
 }
@@ -160,7 +204,7 @@ void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
     simulate->footer("The default ground model has five layers (tops 0, 2.6, 7.3, 12.8 and "
                      "18.4 m; Vs 140, 180, 235, 290 and 360 m/s). Cone tip depths run from 1 "
                      "m "
-                     "in steps of 1 m. The same seed gives the same files.");
+                     "in steps of --step (default 1 m). The same seed gives the same files.");
     simulate->add_option("--out", options.outDir, "Output folder")->type_name("DIR")->required();
     simulate->add_option("--depths", raw.depthCount, "Number of test depths, 2 to 200 (default 24)")
         ->type_name("N");
@@ -175,6 +219,29 @@ void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
                 "Horizontal distance from the hammer to the rod (default 1.22)");
     AddDistance(simulate, "--geophone-to-tip", raw.geophoneToTip,
                 "Distance from the cone tip up to the geophone (default 0.18)");
+    AddDistance(simulate, "--step", raw.depthStep, "Distance between test depths (default 1)");
+    simulate
+        ->add_option("--strikes", raw.strikes,
+                     "Shots per depth: 2 writes a left and a right strike (opposite S polarity) "
+                     "as two files (default 1)")
+        ->type_name("1|2");
+    simulate->add_option("--noise", raw.noise, "Standard deviation of the noise (default 0.006)")
+        ->type_name("V");
+    simulate
+        ->add_option("--jitter", raw.jitter,
+                     "Standard deviation of each shot's trigger timing error (default 0)")
+        ->type_name("MS");
+}
+
+// A finite number from lowest to highest (inclusive) for a simulate option; range is the same
+// bounds as text.
+double Bounded(const std::string& text, const char* name, double lowest, double highest,
+               const char* range) {
+    const std::optional<double> value = NumberText::ToDouble(text);
+    if (!value || *value < lowest || *value > highest)
+        throw CliError(CliError::kUsage,
+                       std::string(name) + " " + text + ": expected a number from " + range);
+    return *value;
 }
 
 std::optional<double> Distance(const std::string& text, const char* name) {
@@ -197,6 +264,35 @@ void ConvertNumbers(const RawOptions& raw, CliOptions& options) {
                                                  ": expected a whole number from 2 to 200");
         options.depthCount = *count;
     }
+    if (!raw.lag.empty()) {
+        options.lag = AnalysisSettings::ParseLag(raw.lag);
+        if (!options.lag)
+            throw CliError(CliError::kUsage,
+                           "--lag " + raw.lag + ": expected integer, subsample or phase");
+    }
+    if (!raw.fit.empty()) {
+        options.fit = AnalysisSettings::ParseFit(raw.fit);
+        if (!options.fit)
+            throw CliError(CliError::kUsage,
+                           "--fit " + raw.fit + ": expected pairs, lsq3, lsq5 or lsq7");
+    }
+    if (!raw.oppositeChannel.empty()) {
+        options.oppositeChannel = NumberText::ToInt(raw.oppositeChannel);
+        if (!options.oppositeChannel || *options.oppositeChannel < 1)
+            throw CliError(CliError::kUsage, "--opposite-channel " + raw.oppositeChannel +
+                                                 ": expected a trace number from 1");
+    }
+    if (!raw.depthStep.empty())
+        options.depthStep = Bounded(raw.depthStep, "--step", 0.01, 10.0, "0.01 to 10");
+    if (!raw.strikes.empty()) {
+        if (raw.strikes != "1" && raw.strikes != "2")
+            throw CliError(CliError::kUsage, "--strikes " + raw.strikes + ": expected 1 or 2");
+        options.strikes = raw.strikes == "1" ? 1 : 2;
+    }
+    if (!raw.noise.empty())
+        options.noiseLevel = Bounded(raw.noise, "--noise", 0.0, 10.0, "0 to 10");
+    if (!raw.jitter.empty())
+        options.triggerJitterMs = Bounded(raw.jitter, "--jitter", 0.0, 10.0, "0 to 10");
     if (!raw.seed.empty()) {
         const std::optional<uint64_t> seed = NumberText::ToUnsigned(raw.seed);
         if (!seed)
@@ -242,6 +338,8 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
         if (options.command == "process" || options.command == "open") {
             if (command->count("--table") > 0)
                 options.table = raw.table;
+            if (command->count("--csv") > 0)
+                options.csv = raw.csv;
         }
         if (options.command == "process")
             ProcessCommand::Run(options, out, err);

@@ -1,12 +1,13 @@
 #include "cli/OpenCommand.h"
 
+#include "analysis/CorrelationRuns.h"
+#include "cli/AnalysisOptions.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
-#include "analysis/CorrelationRuns.h"
 #include "sounding/CKorvaneDoc.h"
 
 #include <array>
@@ -38,6 +39,11 @@ void OpenCommand::PrintSummary(const CKorvaneDoc& doc, const char* path, std::os
     out << "Geophone to tip (m): " << Fixed(doc.geophoneToTip) << '\n';
     out << "Hammer to rod (m): " << Fixed(doc.hammerToRod) << '\n';
     out << "Display mode: " << doc.displayMode << " (" << DisplayModeName(doc.displayMode) << ")\n";
+    if (!doc.analysisSettings.IsDefault()) {
+        const AnalysisSettings& s = doc.analysisSettings;
+        out << "Analysis: lag " << AnalysisSettings::Name(s.lag) << ", fit "
+            << AnalysisSettings::Name(s.fit) << (s.strikePairs ? ", strike pairs" : "") << '\n';
+    }
     const bool results = doc.dataLoaded && doc.resultsValid;
     out << "Cross-correlation results: "
         << (results ? std::to_string(doc.ccVelocities.size()) + " intervals" : "none") << '\n';
@@ -59,10 +65,13 @@ void OpenCommand::Run(const CliOptions& options, std::ostream& out, std::ostream
     const std::string& path = options.inputs.front();
     const WindowSettings windows = SoundingInput::Windows(options);
     CommandOutputs::CheckFolderOf(options.table.value_or(""), "--table");
+    // The summary is on standard output already; a table or CSV there follows it.
+    AnalysisOptions::CheckUsage(options, false);
     CommandOutputs::CheckFolderOf(options.saveFile, "--save");
 
     CKorvaneDoc doc;
-    SoundingInput::OpenDocument(doc, path);
+    SoundingInput::OpenDocument(doc, path, err);
+    AnalysisOptions::ApplyTo(options, doc);
 
     const bool correlate = options.correlate || options.hammerToRod || !windows.empty();
     if (correlate) {
@@ -78,6 +87,12 @@ void OpenCommand::Run(const CliOptions& options, std::ostream& out, std::ostream
         CommandOutputs::Require(result, err);
         CommandOutputs::WarnUnresolvedIntervals(doc, err);
     }
+    if (AnalysisOptions::Requested(options)) {
+        if (!doc.dataLoaded)
+            throw CliError(CliError::kFailure, path + ": holds no wave records to analyse");
+        TerminalProgress progress(stderr, !options.quiet);
+        AnalysisOptions::Run(doc, progress, err);
+    }
     if (options.table && !(doc.dataLoaded && doc.resultsValid))
         throw CliError(CliError::kFailure, path +
                                                ": holds no cross-correlation results for a table; "
@@ -86,6 +101,7 @@ void OpenCommand::Run(const CliOptions& options, std::ostream& out, std::ostream
     PrintSummary(doc, path.c_str(), out);
     if (options.table)
         CommandOutputs::WriteTable(doc, *options.table, out);
+    AnalysisOptions::WriteCsv(doc, options, out);
     if (!options.saveFile.empty())
         CommandOutputs::Save(doc, options.saveFile);
 }

@@ -1,5 +1,6 @@
 #include "cli/PlotCommand.h"
 
+#include "analysis/CorrelationRuns.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
@@ -7,7 +8,6 @@
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
-#include "analysis/CorrelationRuns.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "view/PlotExporter.h"
@@ -158,7 +158,7 @@ void Run(PlotRequest& request, std::ostream& out, std::ostream& err) {
     const bool document = options.inputs.size() == 1 && IsDocumentPath(options.inputs.front());
     const std::string source = options.inputs.front();
     if (document) {
-        SoundingInput::OpenDocument(doc, source);
+        SoundingInput::OpenDocument(doc, source, err);
         if (!windows.empty()) {
             if (!doc.dataLoaded)
                 throw CliError(CliError::kFailure, source + ": holds no wave records to window");

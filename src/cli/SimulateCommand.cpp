@@ -12,6 +12,11 @@ void SimulateCommand::Run(const CliOptions& options, std::ostream& out) {
     SyntheticSounding::Settings settings;
     settings.depthCount = options.depthCount;
     settings.seed = options.seed;
+    settings.depthStep = options.depthStep;
+    settings.strikes = options.strikes;
+    if (options.noiseLevel)
+        settings.noiseLevel = *options.noiseLevel;
+    settings.triggerJitter = options.triggerJitterMs / 1000.0;
     if (options.hammerToRod)
         settings.hammerToRod = *options.hammerToRod;
     if (options.geophoneToTip)
@@ -23,7 +28,7 @@ void SimulateCommand::Run(const CliOptions& options, std::ostream& out) {
     if (sounding.GeophoneDepth(0) <= 0.0)
         throw CliError(CliError::kUsage, "--geophone-to-tip puts the first geophone above ground");
     sounding.WriteTo(options.outDir);
-    out << "Wrote " << sounding.recordCount() << " wave files to "
+    out << "Wrote " << sounding.shotCount() << " wave files to "
         << (std::filesystem::path(options.outDir) / "waves").string() << ", windows.txt and "
         << "model.txt to " << options.outDir << '\n';
 }

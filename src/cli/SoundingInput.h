@@ -20,7 +20,9 @@ public:
                           const WindowSettings& windows, TerminalProgress& progress,
                           std::ostream& err);
 
-    static void OpenDocument(CKorvaneDoc& doc, const std::string& path);
+    // Warnings of the document file (a damaged extension block) go to err as
+    // "warning: <path>: <text>".
+    static void OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err);
 
     // The windows of the options: none, --window or --windows.
     static WindowSettings Windows(const CliOptions& options);

@@ -103,7 +103,7 @@ std::vector<SoilLayer> SyntheticSounding::ParseLayers(const std::string& text) {
 }
 
 SyntheticSounding::SyntheticSounding(Settings settings) : settings_(std::move(settings)) {
-    const int n = settings_.depthCount;
+    const int n = shotCount();
     shotNumbers_.resize(n);
     for (int i = 0; i < n; ++i)
         shotNumbers_[i] = i + 1;
@@ -175,24 +175,32 @@ SampleWindow SyntheticSounding::SWindow(int record) const {
     return window;
 }
 
-std::string SyntheticSounding::FileName(int record) const {
+std::string SyntheticSounding::FileName(int shot) const {
     char name[32];
-    std::snprintf(name, sizeof name, settings_.depthCount < 100 ? "shot_%02d.txt" : "shot_%03d.txt",
-                  shotNumbers_[record]);
+    std::snprintf(name, sizeof name, shotCount() < 100 ? "shot_%02d.txt" : "shot_%03d.txt",
+                  shotNumbers_[shot]);
     return name;
 }
 
-std::vector<double> SyntheticSounding::Wave(int record) const {
+std::vector<double> SyntheticSounding::Wave(int shot) const {
+    const int record = shot / settings_.strikes;
     const double depth = GeophoneDepth(record);
     const double slant = SlantDistance(depth);
-    const double sAmplitude = kSourceAmplitude / slant * std::exp(-slant / kDecayLength);
+    // The second strike hits the other side of the beam: the S wave turns over.
+    const double sAmplitude = (shot % settings_.strikes == 1 ? -1.0 : 1.0) * kSourceAmplitude /
+                              slant * std::exp(-slant / kDecayLength);
     // A horizontal geophone sees the P wave less as the ray turns vertical.
     const double pAmplitude = kPRatio * sAmplitude * settings_.hammerToRod / slant;
-    const double sCentre = SCentre(record);
-    const double pCentre = kPretrigger + PTravelTime(depth) + 1.0 / settings_.pFrequency;
+    // A late trigger shifts the whole shot.
+    double trigger = 0.0;
+    if (settings_.triggerJitter > 0.0)
+        trigger = settings_.triggerJitter *
+                  Random(settings_.seed ^ (0x7E1663ull + static_cast<uint64_t>(shot))).Gaussian();
+    const double sCentre = SCentre(record) + trigger;
+    const double pCentre = kPretrigger + PTravelTime(depth) + 1.0 / settings_.pFrequency + trigger;
 
-    // Each record has its own noise stream, whatever order records are made in.
-    Random random(settings_.seed * 0x2545F4914F6CDD1Dull + static_cast<uint64_t>(record) + 1);
+    // Each shot has its own noise stream, whatever order shots are made in.
+    Random random(settings_.seed * 0x2545F4914F6CDD1Dull + static_cast<uint64_t>(shot) + 1);
     const double offset = 0.02 * (2.0 * random.Uniform() - 1.0);
     std::vector<double> wave(kDefaultSamplesPerRecord);
     for (size_t j = 0; j < wave.size(); ++j) {
@@ -204,17 +212,18 @@ std::vector<double> SyntheticSounding::Wave(int record) const {
     return wave;
 }
 
-void SyntheticSounding::WriteWave(int record, const std::filesystem::path& path) const {
+void SyntheticSounding::WriteWave(int shot, const std::filesystem::path& path) const {
+    const int record = shot / settings_.strikes;
     std::string text;
     text.reserve(kDefaultSamplesPerRecord * 24);
     text += "Korvane synthetic seismic cone record\n";
     text += "Depth: " + Format("%.2f", TipDepth(record)) + " m\n";
-    text += "Shot: " + std::to_string(shotNumbers_[record]) + "\n";
+    text += "Shot: " + std::to_string(shotNumbers_[shot]) + "\n";
     text += "Source offset (m): " + Format("%.2f", settings_.hammerToRod) + "\n";
     text += "Sample interval (us): 25\n";
     text += "Samples: " + std::to_string(kDefaultSamplesPerRecord) + "\n";
     text += "Time(s)\tAmplitude(V)\n";
-    const std::vector<double> wave = Wave(record);
+    const std::vector<double> wave = Wave(shot);
     char line[64];
     for (size_t j = 0; j < wave.size(); ++j) {
         std::snprintf(line, sizeof line, "%.6f\t%.6f\n", static_cast<double>(j) * kSampleInterval,
@@ -244,12 +253,13 @@ void SyntheticSounding::WriteModel(const std::filesystem::path& path) const {
     }
     out << "# record  tip(m)  geophone(m)  slant(m)  S time(s)  P time(s)  "
            "window  file\n";
-    for (int r = 0; r < recordCount(); ++r) {
+    for (int shot = 0; shot < shotCount(); ++shot) {
+        const int r = shot / settings_.strikes;
         const double z = GeophoneDepth(r);
         const SampleWindow w = SWindow(r);
         std::snprintf(line, sizeof line, "record %.2f %.6f %.6f %.7f %.7f %d %d %s\n", TipDepth(r),
                       z, SlantDistance(z), STravelTime(z), PTravelTime(z), w.first, w.last,
-                      FileName(r).c_str());
+                      FileName(shot).c_str());
         out << line;
     }
     out << "# interval  mid-depth(m)  true velocity(m/s) = slant difference / "
@@ -273,12 +283,12 @@ void SyntheticSounding::WriteTo(const std::filesystem::path& dir) const {
     std::filesystem::create_directories(waves, error);
     if (error)
         throw CliError(CliError::kFailure, waves.string() + ": " + error.message());
-    for (int r = 0; r < recordCount(); ++r)
-        WriteWave(r, waves / FileName(r));
+    for (int shot = 0; shot < shotCount(); ++shot)
+        WriteWave(shot, waves / FileName(shot));
 
     std::ostringstream windows;
-    for (int r = 0; r < recordCount(); ++r) {
-        const SampleWindow w = SWindow(r);
+    for (int shot = 0; shot < shotCount(); ++shot) {
+        const SampleWindow w = SWindow(shot / settings_.strikes);
         windows << w.first << ' ' << w.last << '\n';
     }
     const std::filesystem::path windowsPath = dir / "windows.txt";

@@ -34,6 +34,11 @@ public:
         double sFrequency = 80.0;  // Ricker peak frequency, Hz
         double pFrequency = 160.0; // Hz
         double noiseLevel = 0.006; // standard deviation of the white noise, volts
+        // Shots per depth: 2 records a left and a right strike, whose S waves have opposite
+        // polarity (the P wave does not change), one file each.
+        int strikes = 1;
+        // Standard deviation of each shot's trigger timing error, seconds.
+        double triggerJitter = 0.0;
     };
 
     static std::vector<SoilLayer> DefaultLayers();
@@ -45,6 +50,8 @@ public:
 
     const Settings& settings() const { return settings_; }
     int recordCount() const { return settings_.depthCount; }
+    // Shots are numbered record * strikes + strike; one wave file each.
+    int shotCount() const { return settings_.depthCount * settings_.strikes; }
     // Records are numbered in ascending depth.
     double TipDepth(int record) const;      // metres, as written in the file header
     double GeophoneDepth(int record) const; // metres
@@ -58,11 +65,11 @@ public:
     double TrueIntervalVelocity(int interval) const;
     // A window bracketing the S wavelet of the record, in samples.
     SampleWindow SWindow(int record) const;
-    // Wave file name of the record; the names are not in depth order, like shots re-recorded
+    // Wave file name of the shot; the names are not in depth order, like shots re-recorded
     // in the field.
-    std::string FileName(int record) const;
-    // Amplitudes of the record, kDefaultSamplesPerRecord samples at kSampleInterval.
-    std::vector<double> Wave(int record) const;
+    std::string FileName(int shot) const;
+    // Amplitudes of the shot, kDefaultSamplesPerRecord samples at kSampleInterval.
+    std::vector<double> Wave(int shot) const;
 
     // Writes DIR/waves/<name> for every record, DIR/windows.txt (one "first last" line per
     // record in ascending depth) and DIR/model.txt (the model and the true interval
@@ -72,11 +79,11 @@ public:
 private:
     double TravelTime(double depth, bool shear) const;
     double SCentre(int record) const; // seconds from the start of the record
-    void WriteWave(int record, const std::filesystem::path& path) const;
+    void WriteWave(int shot, const std::filesystem::path& path) const;
     void WriteModel(const std::filesystem::path& path) const;
 
     Settings settings_;
-    std::vector<int> shotNumbers_; // per record
+    std::vector<int> shotNumbers_; // per shot
 };
 
 } // namespace korvane

@@ -1,7 +1,9 @@
 #include "cli/WindowSettings.h"
 
+#include "analysis/WindowProposer.h"
 #include "cli/CliError.h"
 #include "cli/NumberText.h"
+#include "dsp/KorvaneError.h"
 
 #include <fstream>
 #include <sstream>
@@ -14,6 +16,11 @@ constexpr int32_t kMinimumSpan = 50;
 } // namespace
 
 WindowSettings WindowSettings::Single(const std::string& text) {
+    if (text == "auto") {
+        WindowSettings settings;
+        settings.automatic_ = true;
+        return settings;
+    }
     const size_t colon = text.find(':');
     const auto first = NumberText::ToInt(text.substr(0, colon));
     const auto last =
@@ -63,7 +70,7 @@ WindowSettings WindowSettings::FromFile(const std::filesystem::path& path) {
 }
 
 void WindowSettings::Check(int recordCount, uint32_t samplesPerRecord) const {
-    if (empty())
+    if (windows_.empty())
         return;
     if (!single_ && static_cast<int>(windows_.size()) != recordCount)
         throw CliError(CliError::kUsage,
@@ -85,6 +92,15 @@ void WindowSettings::Check(int recordCount, uint32_t samplesPerRecord) const {
 }
 
 void WindowSettings::ApplyTo(CKorvaneDoc& doc) const {
+    if (automatic_) {
+        try {
+            doc.windows = WindowProposer::Propose(doc, doc.analysisSettings);
+        } catch (const KorvaneError& error) {
+            throw CliError(CliError::kFailure, std::string("--window auto: ") + error.what());
+        }
+        doc.SetModifiedFlag();
+        return;
+    }
     if (empty())
         return;
     doc.windows.resize(static_cast<size_t>(doc.recordCount));

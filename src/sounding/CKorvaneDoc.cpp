@@ -14,6 +14,7 @@ void CKorvaneDoc::ReleaseDerived() {
     phaseVelocities = {};
     lags = {};
     resultBases = {};
+    analysisResults = {};
 }
 
 void CKorvaneDoc::ReleaseSounding() {

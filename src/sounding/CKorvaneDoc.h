@@ -1,5 +1,9 @@
 #pragma once
 
+#include "analysis/AnalysisResults.h"
+#include "analysis/AnalysisSettings.h"
+#include "sounding/DocumentExtension.h"
+
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -107,6 +111,13 @@ public:
     float hammerToRod = 1.22f;   // metres, horizontal source offset
     int32_t dataLoaded = 0;
     int32_t resultsValid = 0;
+
+    // The interval analysis: its settings (kept in the document file's extension block), the
+    // results of its last run (derived, not stored) and the block's entries that no part of
+    // this version claims, written back unchanged.
+    AnalysisSettings analysisSettings;
+    AnalysisResults analysisResults;
+    DocumentExtension extensionEntries;
 
     // Releases every array and clears the flags, display mode and record count; the geometry
     // and samplesPerRecord stay.

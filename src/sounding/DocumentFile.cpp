@@ -2,6 +2,7 @@
 
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/DocumentExtension.h"
 
 #include <atomic>
 #include <bit>
@@ -96,46 +97,9 @@ void ReadExactly(std::istream& in, char* data, std::size_t size) {
         Refuse("it ends before the data its header announces");
 }
 
-// Reads into a document of its own, so that a refusal never leaves partial data behind.
-void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
-    if (fileSize < DocumentFile::kHeaderSize)
-        Refuse("it is shorter than the 28-byte header");
-    char header[DocumentFile::kHeaderSize];
-    ReadExactly(in, header, sizeof header);
-    const int32_t displayMode = GetI32(header);
-    const int32_t recordCount = GetI32(header + 4);
-    const uint32_t samplesPerRecord = GetU32(header + 8);
-    const float geophoneToTip = GetF32(header + 12);
-    const float hammerToRod = GetF32(header + 16);
-    const int32_t dataLoaded = GetI32(header + 20);
-    const int32_t resultsValid = GetI32(header + 24);
-
-    if (recordCount < 0)
-        Refuse("its record count is negative (" + std::to_string(recordCount) + ")");
-    if (!IsValidSamplesPerRecord(samplesPerRecord))
-        Refuse("its samples per record (" + std::to_string(samplesPerRecord) +
-               ") is not a power of two from 512 to 1048576");
-    const uint64_t expected =
-        DocumentFile::ExpectedSize(recordCount, samplesPerRecord, dataLoaded, resultsValid);
-    if (fileSize < expected)
-        Refuse("it is shorter than its header announces (" + std::to_string(fileSize) +
-               " bytes instead of " + std::to_string(expected) + ")");
-    if (fileSize > expected)
-        Refuse("it is longer than its header announces (" + std::to_string(fileSize) +
-               " bytes instead of " + std::to_string(expected) + ")");
-
-    doc.displayMode = displayMode;
-    doc.recordCount = recordCount;
-    doc.samplesPerRecord = samplesPerRecord;
-    doc.geophoneToTip = geophoneToTip;
-    doc.hammerToRod = hammerToRod;
-    // Records need at least one record, results need records: flags the blocks do not back
-    // are cleared.
-    doc.dataLoaded = dataLoaded != 0 && recordCount > 0 ? 1 : 0;
-    doc.resultsValid = doc.dataLoaded != 0 && resultsValid != 0 ? 1 : 0;
-    if (doc.dataLoaded == 0)
-        return;
-
+// The record blocks and, when the flags say so, the interval blocks.
+void ReadBlocks(CKorvaneDoc& doc, std::istream& in, int32_t recordCount,
+                uint32_t samplesPerRecord) {
     const auto n = static_cast<std::size_t>(recordCount);
     const std::size_t s = samplesPerRecord;
     doc.depths.resize(n);
@@ -176,6 +140,74 @@ void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
     }
 }
 
+// The optional block after the fixed content. Damage there costs only what the block holds:
+// the document opens with default analysis settings and a warning says why.
+void ReadExtension(CKorvaneDoc& doc, std::istream& in, uint64_t size,
+                   std::vector<std::string>& warnings) {
+    const auto ignore = [&](const std::string& why) {
+        warnings.push_back("The settings stored after the document were ignored (" + why +
+                           "); the analysis settings are the defaults.");
+    };
+    if (size > DocumentExtension::kHeaderSize + DocumentExtension::kMaxPayload)
+        return ignore("the extension block is damaged: it is " + std::to_string(size) +
+                      " bytes long");
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    ReadExactly(in, bytes.data(), bytes.size());
+    try {
+        DocumentExtension block = DocumentExtension::Decode(bytes);
+        doc.analysisSettings = AnalysisSettings::TakeFrom(block);
+        doc.extensionEntries = std::move(block);
+    } catch (const KorvaneError& e) {
+        doc.analysisSettings = {};
+        doc.extensionEntries = {};
+        std::string why = e.what();
+        if (!why.empty() && why.back() == '.')
+            why.pop_back();
+        ignore(why);
+    }
+}
+
+// Reads into a document of its own, so that a refusal never leaves partial data behind.
+void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
+              std::vector<std::string>& warnings) {
+    if (fileSize < DocumentFile::kHeaderSize)
+        Refuse("it is shorter than the 28-byte header");
+    char header[DocumentFile::kHeaderSize];
+    ReadExactly(in, header, sizeof header);
+    const int32_t displayMode = GetI32(header);
+    const int32_t recordCount = GetI32(header + 4);
+    const uint32_t samplesPerRecord = GetU32(header + 8);
+    const float geophoneToTip = GetF32(header + 12);
+    const float hammerToRod = GetF32(header + 16);
+    const int32_t dataLoaded = GetI32(header + 20);
+    const int32_t resultsValid = GetI32(header + 24);
+
+    if (recordCount < 0)
+        Refuse("its record count is negative (" + std::to_string(recordCount) + ")");
+    if (!IsValidSamplesPerRecord(samplesPerRecord))
+        Refuse("its samples per record (" + std::to_string(samplesPerRecord) +
+               ") is not a power of two from 512 to 1048576");
+    const uint64_t expected =
+        DocumentFile::ExpectedSize(recordCount, samplesPerRecord, dataLoaded, resultsValid);
+    if (fileSize < expected)
+        Refuse("it is shorter than its header announces (" + std::to_string(fileSize) +
+               " bytes instead of " + std::to_string(expected) + ")");
+
+    doc.displayMode = displayMode;
+    doc.recordCount = recordCount;
+    doc.samplesPerRecord = samplesPerRecord;
+    doc.geophoneToTip = geophoneToTip;
+    doc.hammerToRod = hammerToRod;
+    // Records need at least one record, results need records: flags the blocks do not back
+    // are cleared.
+    doc.dataLoaded = dataLoaded != 0 && recordCount > 0 ? 1 : 0;
+    doc.resultsValid = doc.dataLoaded != 0 && resultsValid != 0 ? 1 : 0;
+    if (doc.dataLoaded != 0)
+        ReadBlocks(doc, in, recordCount, samplesPerRecord);
+    if (fileSize > expected)
+        ReadExtension(doc, in, fileSize - expected, warnings);
+}
+
 // What a refused file leaves: the Empty state of a freshly constructed document.
 void ResetToEmpty(CKorvaneDoc& doc) {
     const CKorvaneDoc fresh;
@@ -184,6 +216,8 @@ void ResetToEmpty(CKorvaneDoc& doc) {
     doc.samplesPerRecord = fresh.samplesPerRecord;
     doc.geophoneToTip = fresh.geophoneToTip;
     doc.hammerToRod = fresh.hammerToRod;
+    doc.analysisSettings = fresh.analysisSettings;
+    doc.extensionEntries = fresh.extensionEntries;
 }
 
 void MoveSounding(CKorvaneDoc& from, CKorvaneDoc& to) {
@@ -201,6 +235,8 @@ void MoveSounding(CKorvaneDoc& from, CKorvaneDoc& to) {
     to.hammerToRod = from.hammerToRod;
     to.dataLoaded = from.dataLoaded;
     to.resultsValid = from.resultsValid;
+    to.analysisSettings = from.analysisSettings;
+    to.extensionEntries = std::move(from.extensionEntries);
 }
 
 fs::path TemporaryPathBeside(const fs::path& target) {
@@ -237,6 +273,13 @@ uint64_t DocumentFile::ExpectedSize(int32_t recordCount, uint32_t samplesPerReco
     if (resultsValid != 0)
         size += (n - 1) * kIntervalBlockSize;
     return size;
+}
+
+std::string DocumentFile::ExtensionBytes(const CKorvaneDoc& doc) {
+    doc.analysisSettings.Check();
+    DocumentExtension block = doc.extensionEntries;
+    doc.analysisSettings.StoreTo(block);
+    return block.Encode();
 }
 
 void DocumentFile::Write(const CKorvaneDoc& doc, std::ostream& out) {
@@ -277,15 +320,19 @@ void DocumentFile::Write(const CKorvaneDoc& doc, std::ostream& out) {
             }
         }
     }
+    const std::string extension = ExtensionBytes(doc);
+    out.write(extension.data(), static_cast<std::streamsize>(extension.size()));
     out.flush();
     if (!out)
         throw KorvaneError(std::string(kNotSaved) + "the data could not be written.");
 }
 
-void DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
+void DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
+                        std::vector<std::string>* warnings) {
     CKorvaneDoc incoming;
+    std::vector<std::string> found;
     try {
-        ReadInto(incoming, in, fileSize);
+        ReadInto(incoming, in, fileSize, found);
     } catch (const KorvaneError&) {
         ResetToEmpty(doc);
         throw;
@@ -294,6 +341,8 @@ void DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
         throw KorvaneError(std::string(kNotOpened) + "there is not enough memory.");
     }
     MoveSounding(incoming, doc);
+    if (warnings != nullptr)
+        warnings->insert(warnings->end(), found.begin(), found.end());
 }
 
 void DocumentFile::Save(CKorvaneDoc& doc, const fs::path& path) {
@@ -345,7 +394,8 @@ void DocumentFile::Save(CKorvaneDoc& doc, const fs::path& path, const SaveFaults
     doc.SetModifiedFlag(false);
 }
 
-void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path) {
+void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path,
+                        std::vector<std::string>* warnings) {
     std::error_code ec;
     if (fs::is_directory(path, ec))
         throw KorvaneError(std::string(kNotOpened) + path.string() + " is a folder.");
@@ -356,7 +406,7 @@ void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path) {
     if (!in)
         throw KorvaneError(std::string(kNotOpened) + "the file cannot be read.");
     try {
-        Read(doc, in, size);
+        Read(doc, in, size, warnings);
     } catch (const KorvaneError&) {
         doc.SetModifiedFlag(false);
         doc.NotifyChanged();

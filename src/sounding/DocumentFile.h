@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -14,7 +16,9 @@ class CKorvaneDoc;
 // The ".kvn" document file: a 28-byte little-endian header (display mode, record count,
 // samples per record, the two distances in metres, the two flags), then per record the depth,
 // the window and the interleaved raw/filtered samples, then per interval the 8-byte peak
-// coefficient and the velocity in m/s. No signature, no padding, no alignment.
+// coefficient and the velocity in m/s. No signature, no padding, no alignment. Analysis
+// settings other than the defaults, and entries kept for later versions, follow in an optional
+// DocumentExtension block; without them the file ends after the fixed content.
 class DocumentFile {
 public:
     // Ways to make a save fail on purpose, so tests can check that a failure anywhere keeps
@@ -36,8 +40,11 @@ public:
     // Reads a whole document of fileSize bytes. The header is checked against fileSize before
     // anything is allocated; a file that is refused or ends early throws KorvaneError and
     // leaves doc empty (as freshly constructed, arrays released). The modified flag is left
-    // alone.
-    static void Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize);
+    // alone. Bytes after the fixed content are read as the extension block; when that block
+    // is damaged the document still opens, with default analysis settings, and a warning
+    // saying why is added to warnings (when given).
+    static void Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
+                     std::vector<std::string>* warnings = nullptr);
 
     // Writes a temporary file beside path and renames it over path only once every byte is on
     // the disk, so a failed save keeps the previous file. Clears the modified flag on success.
@@ -45,10 +52,16 @@ public:
     static void Save(CKorvaneDoc& doc, const std::filesystem::path& path, const SaveFaults& faults);
 
     // Opens and reads path, clears the modified flag and announces the change. A file that
-    // cannot be opened leaves doc untouched; a refused file leaves it empty.
-    static void Load(CKorvaneDoc& doc, const std::filesystem::path& path);
+    // cannot be opened leaves doc untouched; a refused file leaves it empty. Warnings as Read.
+    static void Load(CKorvaneDoc& doc, const std::filesystem::path& path,
+                     std::vector<std::string>* warnings = nullptr);
 
-    // Size in bytes of the file that Write produces for these header values.
+    // The extension block Write appends: empty when the analysis settings are the defaults and
+    // no other entries are kept. Throws KorvaneError for settings out of range.
+    static std::string ExtensionBytes(const CKorvaneDoc& doc);
+
+    // Size in bytes of the fixed content that Write produces for these header values; the
+    // extension block, if any, follows.
     static uint64_t ExpectedSize(int32_t recordCount, uint32_t samplesPerRecord, int32_t dataLoaded,
                                  int32_t resultsValid);
 };

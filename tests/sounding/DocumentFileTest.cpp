@@ -68,7 +68,6 @@ TEST(DocumentFileFormat, HostileHeadersAreRefused) {
         {good, "negative", {{4, static_cast<uint32_t>(-3)}}},
         // Two billion records of 8192 samples could never fit.
         {empty, "shorter than its header announces", {{4, 2000000000u}, {20, 1}}},
-        {good + '\0', "longer than its header"},
         {good.substr(0, 10), "shorter than the 28-byte header"},
     };
     for (uint32_t s : {0u, 1000u, 2097152u})
