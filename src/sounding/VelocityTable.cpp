@@ -2,8 +2,8 @@
 
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/FixedDecimal.h"
 
-#include <cstdio>
 #include <fstream>
 #include <ostream>
 
@@ -28,9 +28,7 @@ double MidDepth(const CKorvaneDoc& doc, std::size_t i) {
 }
 
 std::string Fixed2(double value) {
-    char text[400]; // %f of the largest double needs 316 characters
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
+    return FixedDecimal::Text(value, 2);
 }
 
 } // namespace
@@ -52,10 +50,9 @@ void WriteVelocityTable(const CKorvaneDoc& doc, std::ostream& out) {
     const std::size_t n = IntervalCount(doc);
     for (std::size_t i = 0; i < n; ++i) {
         const double r = doc.correlationCoefficients[i];
-        char line[1000];
-        std::snprintf(line, sizeof line, "%f      %f     %f\n", MidDepth(doc, i),
-                      static_cast<double>(doc.ccVelocities[i]), r * r);
-        out << line;
+        out << FixedDecimal::Text(MidDepth(doc, i)) << "      "
+            << FixedDecimal::Text(doc.ccVelocities[i]) << "     " << FixedDecimal::Text(r * r)
+            << '\n';
     }
 }
 
