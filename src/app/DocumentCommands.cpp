@@ -67,8 +67,9 @@ void DocumentCommands::OnFileOpen() {
 bool DocumentCommands::OpenDocumentFile(const QString& path) {
     // A refused file must not cost the user the document shown until now.
     CKorvaneDoc previous = doc_;
+    DocumentFile::Warnings warnings;
     try {
-        DocumentFile::Load(doc_, QFile::encodeName(path).toStdString());
+        warnings = DocumentFile::Load(doc_, QFile::encodeName(path).toStdString());
     } catch (const KorvaneError& error) {
         doc_ = std::move(previous);
         doc_.NotifyChanged();
@@ -84,6 +85,8 @@ bool DocumentCommands::OpenDocumentFile(const QString& path) {
     SetPathName(QFileInfo(path).absoluteFilePath());
     recent_.Add(pathName_);
     doc_.NotifyChanged();
+    for (const std::string& warning : warnings)
+        prompts_.ShowMessage(QString::fromStdString(warning));
     return true;
 }
 

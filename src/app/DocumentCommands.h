@@ -31,7 +31,7 @@ public:
     bool OnFileSaveAs();
 
     // Reads a document file into the document. On failure the user is told why and the
-    // document is as it was before.
+    // document is as it was before; what the reader warns about is shown once it opened.
     bool OpenDocumentFile(const QString& path);
     // Writes the document to path; on failure the user is told and the old file is kept.
     bool DoSave(const QString& path);

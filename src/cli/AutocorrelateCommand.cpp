@@ -66,7 +66,7 @@ void AutocorrelateCommand::Run(const CliOptions& options, std::ostream& out, std
     TerminalProgress progress(stderr, !options.quiet);
     const bool fromDocument = options.inputs.size() == 1 && IsDocumentFile(options.inputs[0]);
     if (fromDocument) {
-        SoundingInput::OpenDocument(doc, options.inputs[0]);
+        SoundingInput::OpenDocument(doc, options.inputs[0], err);
         if (!doc.dataLoaded)
             throw CliError(CliError::kFailure,
                            options.inputs[0] + ": holds no wave records to autocorrelate");

@@ -60,7 +60,7 @@ void OpenCommand::Run(const CliOptions& options, std::ostream& out, std::ostream
     CommandOutputs::CheckFolderOf(options.saveFile, "--save");
 
     CKorvaneDoc doc;
-    SoundingInput::OpenDocument(doc, path);
+    SoundingInput::OpenDocument(doc, path, err);
 
     const bool correlate = options.correlate || options.hammerToRod || !windows.empty();
     if (correlate) {

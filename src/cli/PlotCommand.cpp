@@ -158,7 +158,7 @@ void Run(PlotRequest& request, std::ostream& out, std::ostream& err) {
     const bool document = options.inputs.size() == 1 && IsDocumentPath(options.inputs.front());
     const std::string source = options.inputs.front();
     if (document) {
-        SoundingInput::OpenDocument(doc, source);
+        SoundingInput::OpenDocument(doc, source, err);
         if (!windows.empty()) {
             if (!doc.dataLoaded)
                 throw CliError(CliError::kFailure, source + ": holds no wave records to window");

@@ -12,6 +12,7 @@
 #include "sounding/LoadPipeline.h"
 
 #include <filesystem>
+#include <ostream>
 
 namespace korvane {
 
@@ -40,12 +41,15 @@ void SoundingInput::LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
     windows.ApplyTo(doc);
 }
 
-void SoundingInput::OpenDocument(CKorvaneDoc& doc, const std::string& path) {
+void SoundingInput::OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err) {
+    DocumentFile::Warnings warnings;
     try {
-        DocumentFile::Load(doc, path);
+        warnings = DocumentFile::Load(doc, path);
     } catch (const KorvaneError& error) {
         throw CliError(CliError::kFailure, path + ": " + error.what());
     }
+    for (const std::string& warning : warnings)
+        err << "warning: " << path << ": " << warning << '\n';
 }
 
 WindowSettings SoundingInput::Windows(const CliOptions& options) {

@@ -20,7 +20,8 @@ public:
                           const WindowSettings& windows, TerminalProgress& progress,
                           std::ostream& err);
 
-    static void OpenDocument(CKorvaneDoc& doc, const std::string& path);
+    // Prints what the reader warns about on err, one "warning: <path>: ..." line each.
+    static void OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err);
 
     // The windows of the options: none, --window or --windows.
     static WindowSettings Windows(const CliOptions& options);

@@ -96,45 +96,12 @@ void ReadExactly(std::istream& in, char* data, std::size_t size) {
         Refuse("it ends before the data its header announces");
 }
 
-// Reads into a document of its own, so that a refusal never leaves partial data behind.
-void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
-    if (fileSize < DocumentFile::kHeaderSize)
-        Refuse("it is shorter than the 28-byte header");
-    char header[DocumentFile::kHeaderSize];
-    ReadExactly(in, header, sizeof header);
-    const int32_t displayMode = GetI32(header);
-    const int32_t recordCount = GetI32(header + 4);
-    const uint32_t samplesPerRecord = GetU32(header + 8);
-    const float geophoneToTip = GetF32(header + 12);
-    const float hammerToRod = GetF32(header + 16);
-    const int32_t dataLoaded = GetI32(header + 20);
-    const int32_t resultsValid = GetI32(header + 24);
-
-    if (recordCount < 0)
-        Refuse("its record count is negative (" + std::to_string(recordCount) + ")");
-    if (!IsValidSamplesPerRecord(samplesPerRecord))
-        Refuse("its samples per record (" + std::to_string(samplesPerRecord) +
-               ") is not a power of two from 512 to 1048576");
-    const uint64_t expected =
-        DocumentFile::ExpectedSize(recordCount, samplesPerRecord, dataLoaded, resultsValid);
-    if (fileSize < expected)
-        Refuse("it is shorter than its header announces (" + std::to_string(fileSize) +
-               " bytes instead of " + std::to_string(expected) + ")");
-    if (fileSize > expected)
-        Refuse("it is longer than its header announces (" + std::to_string(fileSize) +
-               " bytes instead of " + std::to_string(expected) + ")");
-
-    doc.displayMode = displayMode;
-    doc.recordCount = recordCount;
-    doc.samplesPerRecord = samplesPerRecord;
-    doc.geophoneToTip = geophoneToTip;
-    doc.hammerToRod = hammerToRod;
-    // Records need at least one record, results need records: flags the blocks do not back
-    // are cleared.
-    doc.dataLoaded = dataLoaded != 0 && recordCount > 0 ? 1 : 0;
-    doc.resultsValid = doc.dataLoaded != 0 && resultsValid != 0 ? 1 : 0;
+// The record and interval blocks of the flags and counts already in doc.
+void ReadBlocks(CKorvaneDoc& doc, std::istream& in) {
     if (doc.dataLoaded == 0)
         return;
+    const int32_t recordCount = doc.recordCount;
+    const uint32_t samplesPerRecord = doc.samplesPerRecord;
 
     const auto n = static_cast<std::size_t>(recordCount);
     const std::size_t s = samplesPerRecord;
@@ -173,6 +140,51 @@ void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
         ReadExactly(in, interval, sizeof interval);
         doc.correlationCoefficients[m] = GetF64(interval);
         doc.ccVelocities[m] = GetF32(interval + 8);
+    }
+}
+
+// Reads into a document of its own, so that a refusal never leaves partial data behind.
+void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
+              DocumentFile::Warnings& warnings) {
+    if (fileSize < DocumentFile::kHeaderSize)
+        Refuse("it is shorter than the 28-byte header");
+    char header[DocumentFile::kHeaderSize];
+    ReadExactly(in, header, sizeof header);
+    const int32_t displayMode = GetI32(header);
+    const int32_t recordCount = GetI32(header + 4);
+    const uint32_t samplesPerRecord = GetU32(header + 8);
+    const float geophoneToTip = GetF32(header + 12);
+    const float hammerToRod = GetF32(header + 16);
+    const int32_t dataLoaded = GetI32(header + 20);
+    const int32_t resultsValid = GetI32(header + 24);
+
+    if (recordCount < 0)
+        Refuse("its record count is negative (" + std::to_string(recordCount) + ")");
+    if (!IsValidSamplesPerRecord(samplesPerRecord))
+        Refuse("its samples per record (" + std::to_string(samplesPerRecord) +
+               ") is not a power of two from 512 to 1048576");
+    const uint64_t expected =
+        DocumentFile::ExpectedSize(recordCount, samplesPerRecord, dataLoaded, resultsValid);
+    if (fileSize < expected)
+        Refuse("it is shorter than its header announces (" + std::to_string(fileSize) +
+               " bytes instead of " + std::to_string(expected) + ")");
+
+    doc.displayMode = displayMode;
+    doc.recordCount = recordCount;
+    doc.samplesPerRecord = samplesPerRecord;
+    doc.geophoneToTip = geophoneToTip;
+    doc.hammerToRod = hammerToRod;
+    // Records need at least one record, results need records: flags the blocks do not back
+    // are cleared, the others keep their stored values.
+    doc.dataLoaded = recordCount > 0 ? dataLoaded : 0;
+    doc.resultsValid = doc.dataLoaded != 0 ? resultsValid : 0;
+    ReadBlocks(doc, in);
+
+    if (fileSize > expected) {
+        std::string trailing(static_cast<std::size_t>(fileSize - expected), '\0');
+        ReadExactly(in, trailing.data(), trailing.size());
+        if (std::string warning = DocumentFile::TrailingBytes(trailing); !warning.empty())
+            warnings.push_back(std::move(warning));
     }
 }
 
@@ -226,6 +238,14 @@ void SyncFolder(const fs::path& folder) {
 }
 
 } // namespace
+
+std::string DocumentFile::TrailingBytes(std::string_view trailing) {
+    if (trailing.empty())
+        return {};
+    return "The file holds " + std::to_string(trailing.size()) +
+           " bytes after the document's data; they were not read, and saving the document "
+           "does not keep them.";
+}
 
 uint64_t DocumentFile::ExpectedSize(int32_t recordCount, uint32_t samplesPerRecord,
                                     int32_t dataLoaded, int32_t resultsValid) {
@@ -282,10 +302,11 @@ void DocumentFile::Write(const CKorvaneDoc& doc, std::ostream& out) {
         throw KorvaneError(std::string(kNotSaved) + "the data could not be written.");
 }
 
-void DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
+DocumentFile::Warnings DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
     CKorvaneDoc incoming;
+    Warnings warnings;
     try {
-        ReadInto(incoming, in, fileSize);
+        ReadInto(incoming, in, fileSize, warnings);
     } catch (const KorvaneError&) {
         ResetToEmpty(doc);
         throw;
@@ -294,6 +315,7 @@ void DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
         throw KorvaneError(std::string(kNotOpened) + "there is not enough memory.");
     }
     MoveSounding(incoming, doc);
+    return warnings;
 }
 
 void DocumentFile::Save(CKorvaneDoc& doc, const fs::path& path) {
@@ -345,7 +367,7 @@ void DocumentFile::Save(CKorvaneDoc& doc, const fs::path& path, const SaveFaults
     doc.SetModifiedFlag(false);
 }
 
-void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path) {
+DocumentFile::Warnings DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path) {
     std::error_code ec;
     if (fs::is_directory(path, ec))
         throw KorvaneError(std::string(kNotOpened) + path.string() + " is a folder.");
@@ -355,8 +377,9 @@ void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw KorvaneError(std::string(kNotOpened) + "the file cannot be read.");
+    Warnings warnings;
     try {
-        Read(doc, in, size);
+        warnings = Read(doc, in, size);
     } catch (const KorvaneError&) {
         doc.SetModifiedFlag(false);
         doc.NotifyChanged();
@@ -364,6 +387,7 @@ void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path) {
     }
     doc.SetModifiedFlag(false);
     doc.NotifyChanged();
+    return warnings;
 }
 
 } // namespace korvane

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace korvane {
 
@@ -17,6 +20,9 @@ class CKorvaneDoc;
 // coefficient and the velocity in m/s. No signature, no padding, no alignment.
 class DocumentFile {
 public:
+    // Notes about a file that opened all the same, each one sentence for the user.
+    using Warnings = std::vector<std::string>;
+
     // Ways to make a save fail on purpose, so tests can check that a failure anywhere keeps
     // the previous file.
     struct SaveFaults {
@@ -35,9 +41,16 @@ public:
 
     // Reads a whole document of fileSize bytes. The header is checked against fileSize before
     // anything is allocated; a file that is refused or ends early throws KorvaneError and
-    // leaves doc empty (as freshly constructed, arrays released). The modified flag is left
-    // alone.
-    static void Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize);
+    // leaves doc empty (as freshly constructed, arrays released). The flags keep their stored
+    // values (non-zero counts as set) unless no blocks back them: records need at least one
+    // record, results need records. Bytes after the announced blocks go to TrailingBytes. The
+    // modified flag is left alone.
+    static Warnings Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize);
+
+    // The bytes that follow the blocks the header announces (a file this program writes has
+    // none). They are not part of the document and a save does not keep them; returns the
+    // warning about them, empty when there are none.
+    static std::string TrailingBytes(std::string_view trailing);
 
     // Writes a temporary file beside path and renames it over path only once every byte is on
     // the disk, so a failed save keeps the previous file. Clears the modified flag on success.
@@ -45,8 +58,9 @@ public:
     static void Save(CKorvaneDoc& doc, const std::filesystem::path& path, const SaveFaults& faults);
 
     // Opens and reads path, clears the modified flag and announces the change. A file that
-    // cannot be opened leaves doc untouched; a refused file leaves it empty.
-    static void Load(CKorvaneDoc& doc, const std::filesystem::path& path);
+    // cannot be opened leaves doc untouched; a refused file leaves it empty. Returns what Read
+    // warns about.
+    static Warnings Load(CKorvaneDoc& doc, const std::filesystem::path& path);
 
     // Size in bytes of the file that Write produces for these header values.
     static uint64_t ExpectedSize(int32_t recordCount, uint32_t samplesPerRecord, int32_t dataLoaded,
