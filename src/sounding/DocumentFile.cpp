@@ -96,12 +96,42 @@ void ReadExactly(std::istream& in, char* data, std::size_t size) {
         Refuse("it ends before the data its header announces");
 }
 
-// The record and interval blocks of the flags and counts already in doc.
-void ReadBlocks(CKorvaneDoc& doc, std::istream& in) {
+// Reads into a document of its own, so that a refusal never leaves partial data behind.
+void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
+    if (fileSize < DocumentFile::kHeaderSize)
+        Refuse("it is shorter than the 28-byte header");
+    char header[DocumentFile::kHeaderSize];
+    ReadExactly(in, header, sizeof header);
+    const int32_t displayMode = GetI32(header);
+    const int32_t recordCount = GetI32(header + 4);
+    const uint32_t samplesPerRecord = GetU32(header + 8);
+    const float geophoneToTip = GetF32(header + 12);
+    const float hammerToRod = GetF32(header + 16);
+    const int32_t dataLoaded = GetI32(header + 20);
+    const int32_t resultsValid = GetI32(header + 24);
+
+    if (recordCount < 0)
+        Refuse("its record count is negative (" + std::to_string(recordCount) + ")");
+    if (!IsValidSamplesPerRecord(samplesPerRecord))
+        Refuse("its samples per record (" + std::to_string(samplesPerRecord) +
+               ") is not a power of two from 512 to 1048576");
+    const uint64_t expected =
+        DocumentFile::ExpectedSize(recordCount, samplesPerRecord, dataLoaded, resultsValid);
+    if (fileSize < expected)
+        Refuse("it is shorter than its header announces (" + std::to_string(fileSize) +
+               " bytes instead of " + std::to_string(expected) + ")");
+
+    doc.displayMode = displayMode;
+    doc.recordCount = recordCount;
+    doc.samplesPerRecord = samplesPerRecord;
+    doc.geophoneToTip = geophoneToTip;
+    doc.hammerToRod = hammerToRod;
+    // Records need at least one record, results need records: flags the blocks do not back
+    // are cleared, the others keep their stored values.
+    doc.dataLoaded = recordCount > 0 ? dataLoaded : 0;
+    doc.resultsValid = doc.dataLoaded != 0 ? resultsValid : 0;
     if (doc.dataLoaded == 0)
         return;
-    const int32_t recordCount = doc.recordCount;
-    const uint32_t samplesPerRecord = doc.samplesPerRecord;
 
     const auto n = static_cast<std::size_t>(recordCount);
     const std::size_t s = samplesPerRecord;
@@ -140,51 +170,6 @@ void ReadBlocks(CKorvaneDoc& doc, std::istream& in) {
         ReadExactly(in, interval, sizeof interval);
         doc.correlationCoefficients[m] = GetF64(interval);
         doc.ccVelocities[m] = GetF32(interval + 8);
-    }
-}
-
-// Reads into a document of its own, so that a refusal never leaves partial data behind.
-void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
-              DocumentFile::Warnings& warnings) {
-    if (fileSize < DocumentFile::kHeaderSize)
-        Refuse("it is shorter than the 28-byte header");
-    char header[DocumentFile::kHeaderSize];
-    ReadExactly(in, header, sizeof header);
-    const int32_t displayMode = GetI32(header);
-    const int32_t recordCount = GetI32(header + 4);
-    const uint32_t samplesPerRecord = GetU32(header + 8);
-    const float geophoneToTip = GetF32(header + 12);
-    const float hammerToRod = GetF32(header + 16);
-    const int32_t dataLoaded = GetI32(header + 20);
-    const int32_t resultsValid = GetI32(header + 24);
-
-    if (recordCount < 0)
-        Refuse("its record count is negative (" + std::to_string(recordCount) + ")");
-    if (!IsValidSamplesPerRecord(samplesPerRecord))
-        Refuse("its samples per record (" + std::to_string(samplesPerRecord) +
-               ") is not a power of two from 512 to 1048576");
-    const uint64_t expected =
-        DocumentFile::ExpectedSize(recordCount, samplesPerRecord, dataLoaded, resultsValid);
-    if (fileSize < expected)
-        Refuse("it is shorter than its header announces (" + std::to_string(fileSize) +
-               " bytes instead of " + std::to_string(expected) + ")");
-
-    doc.displayMode = displayMode;
-    doc.recordCount = recordCount;
-    doc.samplesPerRecord = samplesPerRecord;
-    doc.geophoneToTip = geophoneToTip;
-    doc.hammerToRod = hammerToRod;
-    // Records need at least one record, results need records: flags the blocks do not back
-    // are cleared, the others keep their stored values.
-    doc.dataLoaded = recordCount > 0 ? dataLoaded : 0;
-    doc.resultsValid = doc.dataLoaded != 0 ? resultsValid : 0;
-    ReadBlocks(doc, in);
-
-    if (fileSize > expected) {
-        std::string trailing(static_cast<std::size_t>(fileSize - expected), '\0');
-        ReadExactly(in, trailing.data(), trailing.size());
-        if (std::string warning = DocumentFile::TrailingBytes(trailing); !warning.empty())
-            warnings.push_back(std::move(warning));
     }
 }
 
@@ -306,7 +291,15 @@ DocumentFile::Warnings DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, ui
     CKorvaneDoc incoming;
     Warnings warnings;
     try {
-        ReadInto(incoming, in, fileSize, warnings);
+        ReadInto(incoming, in, fileSize);
+        const uint64_t used = ExpectedSize(incoming.recordCount, incoming.samplesPerRecord,
+                                           incoming.dataLoaded, incoming.resultsValid);
+        if (fileSize > used) {
+            std::string trailing(static_cast<std::size_t>(fileSize - used), '\0');
+            ReadExactly(in, trailing.data(), trailing.size());
+            if (std::string warning = TrailingBytes(trailing); !warning.empty())
+                warnings.push_back(std::move(warning));
+        }
     } catch (const KorvaneError&) {
         ResetToEmpty(doc);
         throw;
