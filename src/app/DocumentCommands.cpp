@@ -77,8 +77,9 @@ void DocumentCommands::OnFileOpen() {
 bool DocumentCommands::OpenDocumentFile(const QString& path) {
     // A refused file must not cost the user the document shown until now.
     CKorvaneDoc previous = doc_;
+    DocumentFile::Warnings warnings;
     try {
-        DocumentFile::Load(doc_, QFile::encodeName(path).toStdString());
+        warnings = DocumentFile::Load(doc_, QFile::encodeName(path).toStdString());
     } catch (const KorvaneError& error) {
         doc_ = std::move(previous);
         doc_.NotifyChanged();
@@ -93,6 +94,8 @@ bool DocumentCommands::OpenDocumentFile(const QString& path) {
     doc_.SetModifiedFlag(false);
     recent_.Add(path);
     DocumentReplaced(QFileInfo(path).absoluteFilePath());
+    for (const std::string& warning : warnings)
+        prompts_.ShowMessage(QString::fromStdString(warning));
     return true;
 }
 

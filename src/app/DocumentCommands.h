@@ -42,7 +42,7 @@ public:
     bool OnFileSaveAs();
 
     // Reads a document file into the document. On failure the user is told why and the
-    // document is as it was before.
+    // document is as it was before; what the reader warns about is shown once it opened.
     bool OpenDocumentFile(const QString& path);
     // Asks to save a modified document, then opens path (a dropped or recent document).
     bool OpenAfterSaveModified(const QString& path);

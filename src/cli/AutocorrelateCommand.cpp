@@ -8,6 +8,7 @@
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/FixedDecimal.h"
 
 #include <algorithm>
 #include <cctype>
@@ -41,14 +42,18 @@ void AutocorrelateCommand::WriteCurves(const CKorvaneDoc& doc, bool rawWaves, st
         const SampleWindow window =
             rawWaves ? SampleWindow{0, static_cast<int32_t>(doc.samplesPerRecord) - 1}
                      : doc.windows[k];
-        std::snprintf(line, sizeof line, "record %d depth %f first %d last %d values %zu\n", k + 1,
-                      static_cast<double>(doc.depths[k]), window.first, window.last, curve.size());
+        std::snprintf(line, sizeof line, "record %d depth %s first %d last %d values %zu\n", k + 1,
+                      FixedDecimal::Text(doc.depths[k]).c_str(), window.first, window.last,
+                      curve.size());
         out << line;
+        std::string values;
         for (size_t j = 0; j < curve.size(); ++j) {
-            std::snprintf(line, sizeof line, "%f  %f\n", static_cast<double>(j) * 0.025,
-                          static_cast<double>(curve[j]));
-            out << line;
+            FixedDecimal::AppendDouble(values, static_cast<double>(j) * 0.025);
+            values += "  ";
+            FixedDecimal::AppendFloat(values, curve[j]);
+            values += '\n';
         }
+        out << values;
         out << '\n';
     }
 }

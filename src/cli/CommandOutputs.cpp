@@ -4,6 +4,7 @@
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/DocumentFile.h"
+#include "sounding/FixedDecimal.h"
 #include "sounding/VelocityTable.h"
 
 #include <cmath>
@@ -28,14 +29,21 @@ void CommandOutputs::WarnUnresolvedIntervals(const CKorvaneDoc& doc, std::ostrea
         const float velocity = doc.ccVelocities[i];
         if (std::isfinite(velocity))
             continue;
-        char depths[96];
-        std::snprintf(depths, sizeof depths, "%f m to %f m", static_cast<double>(doc.depths[i]),
-                      static_cast<double>(doc.depths[i + 1]));
-        err << "warning: interval " << i + 1 << " (" << depths << ") "
-            << (std::isnan(velocity) ? "has no correlation peak; its velocity is not a number"
-                                     : "has no delay between its records; its velocity is "
-                                       "infinite")
-            << '\n';
+        const double z0 = doc.depths[i];
+        const double z1 = doc.depths[i + 1];
+        const double h = doc.hammerToRod;
+        // A peak at lag 0 between records with equal slant paths is 0 m / 0 s.
+        const bool peak =
+            i < doc.correlationCoefficients.size() && doc.correlationCoefficients[i] > 0.0;
+        const bool samePath = std::sqrt(z1 * z1 + h * h) == std::sqrt(z0 * z0 + h * h);
+        const char* why = "has no delay between its records; its velocity is infinite";
+        if (std::isnan(velocity))
+            why = peak && samePath
+                      ? "has equal depths: no distance between the records; its velocity is not "
+                        "a number"
+                      : "has no correlation peak; its velocity is not a number";
+        err << "warning: interval " << i + 1 << " (" << FixedDecimal::Text(doc.depths[i])
+            << " m to " << FixedDecimal::Text(doc.depths[i + 1]) << " m) " << why << '\n';
     }
 }
 

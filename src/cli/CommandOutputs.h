@@ -19,8 +19,9 @@ public:
     // command completed; prints its warning, if any, to err.
     static void Require(const CommandResult& result, std::ostream& err);
 
-    // Warns on err about each interval whose velocity is not a finite number (no correlation
-    // peak, or no delay between the two records).
+    // Warns on err about each interval whose velocity is not a finite number and says why: no
+    // correlation peak, no delay between the two records, or (a peak at lag 0 between) records
+    // at equal depths.
     static void WarnUnresolvedIntervals(const CKorvaneDoc& doc, std::ostream& err);
 
     // Writes the velocity table to the file, or to out when target is "-".

@@ -9,6 +9,7 @@
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/FixedDecimal.h"
 
 #include <array>
 #include <cstdio>
@@ -24,9 +25,7 @@ const char* DisplayModeName(int32_t mode) {
 }
 
 std::string Fixed(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%f", value);
-    return text;
+    return FixedDecimal::Text(value);
 }
 
 } // namespace
@@ -52,9 +51,8 @@ void OpenCommand::PrintSummary(const CKorvaneDoc& doc, const char* path, std::os
     out << "Record  Depth(m)  First  Last\n";
     for (int32_t k = 0; k < doc.recordCount; ++k) {
         char line[96];
-        std::snprintf(line, sizeof line, "%6d  %f  %d  %d\n", k + 1,
-                      static_cast<double>(doc.depths[k]), doc.windows[k].first,
-                      doc.windows[k].last);
+        std::snprintf(line, sizeof line, "%6d  %s  %d  %d\n", k + 1, Fixed(doc.depths[k]).c_str(),
+                      doc.windows[k].first, doc.windows[k].last);
         out << line;
     }
 }

@@ -42,9 +42,9 @@ void SoundingInput::LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
 }
 
 void SoundingInput::OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err) {
-    std::vector<std::string> warnings;
+    DocumentFile::Warnings warnings;
     try {
-        DocumentFile::Load(doc, path, &warnings);
+        warnings = DocumentFile::Load(doc, path);
     } catch (const KorvaneError& error) {
         throw CliError(CliError::kFailure, path + ": " + error.what());
     }

@@ -20,8 +20,7 @@ public:
                           const WindowSettings& windows, TerminalProgress& progress,
                           std::ostream& err);
 
-    // Warnings of the document file (a damaged extension block) go to err as
-    // "warning: <path>: <text>".
+    // Prints what the reader warns about on err, one "warning: <path>: ..." line each.
     static void OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err);
 
     // The windows of the options: none, --window or --windows.

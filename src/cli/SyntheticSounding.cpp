@@ -2,6 +2,7 @@
 
 #include "cli/CliError.h"
 #include "cli/NumberText.h"
+#include "sounding/FixedDecimal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,10 +54,8 @@ double Ricker(double t, double frequency) {
     return (1.0 - 2.0 * a * a) * std::exp(-a * a);
 }
 
-std::string Format(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+std::string Format(double value, int decimals) {
+    return FixedDecimal::Text(value, decimals);
 }
 
 } // namespace
@@ -217,19 +216,16 @@ void SyntheticSounding::WriteWave(int shot, const std::filesystem::path& path) c
     std::string text;
     text.reserve(kDefaultSamplesPerRecord * 24);
     text += "Korvane synthetic seismic cone record\n";
-    text += "Depth: " + Format("%.2f", TipDepth(record)) + " m\n";
+    text += "Depth: " + Format(TipDepth(record), 2) + " m\n";
     text += "Shot: " + std::to_string(shotNumbers_[shot]) + "\n";
-    text += "Source offset (m): " + Format("%.2f", settings_.hammerToRod) + "\n";
+    text += "Source offset (m): " + Format(settings_.hammerToRod, 2) + "\n";
     text += "Sample interval (us): 25\n";
     text += "Samples: " + std::to_string(kDefaultSamplesPerRecord) + "\n";
     text += "Time(s)\tAmplitude(V)\n";
     const std::vector<double> wave = Wave(shot);
-    char line[64];
-    for (size_t j = 0; j < wave.size(); ++j) {
-        std::snprintf(line, sizeof line, "%.6f\t%.6f\n", static_cast<double>(j) * kSampleInterval,
-                      wave[j]);
-        text += line;
-    }
+    for (size_t j = 0; j < wave.size(); ++j)
+        text +=
+            Format(static_cast<double>(j) * kSampleInterval, 6) + '\t' + Format(wave[j], 6) + '\n';
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
     file.close();
@@ -239,17 +235,16 @@ void SyntheticSounding::WriteWave(int shot, const std::filesystem::path& path) c
 
 void SyntheticSounding::WriteModel(const std::filesystem::path& path) const {
     std::ostringstream out;
-    char line[160];
     out << "# Synthetic seismic cone sounding written by korvane-cli simulate\n";
     out << "seed " << settings_.seed << "\n";
-    out << "hammer-to-rod " << Format("%.6f", settings_.hammerToRod) << "\n";
-    out << "geophone-to-tip " << Format("%.6f", settings_.geophoneToTip) << "\n";
-    out << "s-wavelet-ricker-hz " << Format("%.1f", settings_.sFrequency) << "\n";
-    out << "p-wavelet-ricker-hz " << Format("%.1f", settings_.pFrequency) << "\n";
+    out << "hammer-to-rod " << Format(settings_.hammerToRod, 6) << "\n";
+    out << "geophone-to-tip " << Format(settings_.geophoneToTip, 6) << "\n";
+    out << "s-wavelet-ricker-hz " << Format(settings_.sFrequency, 1) << "\n";
+    out << "p-wavelet-ricker-hz " << Format(settings_.pFrequency, 1) << "\n";
     out << "# layer  top(m)  Vs(m/s)  Vp(m/s); the last layer has no bottom\n";
     for (const SoilLayer& layer : settings_.layers) {
-        std::snprintf(line, sizeof line, "layer %.2f %.1f %.1f\n", layer.top, layer.vs, layer.vp);
-        out << line;
+        out << "layer " << Format(layer.top, 2) << ' ' << Format(layer.vs, 1) << ' '
+            << Format(layer.vp, 1) << '\n';
     }
     out << "# record  tip(m)  geophone(m)  slant(m)  S time(s)  P time(s)  "
            "window  file\n";
@@ -257,18 +252,17 @@ void SyntheticSounding::WriteModel(const std::filesystem::path& path) const {
         const int r = shot / settings_.strikes;
         const double z = GeophoneDepth(r);
         const SampleWindow w = SWindow(r);
-        std::snprintf(line, sizeof line, "record %.2f %.6f %.6f %.7f %.7f %d %d %s\n", TipDepth(r),
-                      z, SlantDistance(z), STravelTime(z), PTravelTime(z), w.first, w.last,
-                      FileName(shot).c_str());
-        out << line;
+        out << "record " << Format(TipDepth(r), 2) << ' ' << Format(z, 6) << ' '
+            << Format(SlantDistance(z), 6) << ' ' << Format(STravelTime(z), 7) << ' '
+            << Format(PTravelTime(z), 7) << ' ' << w.first << ' ' << w.last << ' ' << FileName(shot)
+            << '\n';
     }
     out << "# interval  mid-depth(m)  true velocity(m/s) = slant difference / "
            "travel time "
            "difference\n";
     for (int i = 0; i + 1 < recordCount(); ++i) {
         const double mid = (GeophoneDepth(i) + GeophoneDepth(i + 1)) * 0.5;
-        std::snprintf(line, sizeof line, "interval %.6f %.6f\n", mid, TrueIntervalVelocity(i));
-        out << line;
+        out << "interval " << Format(mid, 6) << ' ' << Format(TrueIntervalVelocity(i), 6) << '\n';
     }
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << out.str();

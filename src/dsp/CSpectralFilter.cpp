@@ -15,6 +15,37 @@ constexpr uint32_t kLowCutEnd = 3;       // bins 0..2 removed
 constexpr uint32_t kAttenuateBegin = 40; // bins 40..204 attenuated
 constexpr uint32_t kHighCutBegin = 205;  // bins 205..N/2-1 removed
 
+// Energy of values around their mean, in double precision. A constant, however large, has none.
+double EnergyAroundMean(const float* values, uint32_t n) {
+    double sum = 0.0;
+    for (uint32_t i = 0; i < n; ++i) {
+        sum += values[i];
+    }
+    const double mean = sum / n;
+    double energy = 0.0;
+    for (uint32_t i = 0; i < n; ++i) {
+        const double deviation = values[i] - mean;
+        energy += deviation * deviation;
+    }
+    return energy;
+}
+
+// Whether the filtered wave is more than the transforms' rounding. The mask removes the mean
+// (bin 0) exactly, so what a wave can leave in the kept bands is measured against its energy
+// around the mean, not against its raw magnitude: a small signal on a large offset is kept.
+bool HoldsSignal(const float* waveIn, const float* imagIn, const float* waveOut, uint32_t N) {
+    double inputEnergy = EnergyAroundMean(waveIn, N);
+    if (imagIn != nullptr) {
+        inputEnergy += EnergyAroundMean(imagIn, N);
+    }
+    double outputEnergy = 0.0;
+    for (uint32_t i = 0; i < N; ++i) {
+        outputEnergy += static_cast<double>(waveOut[i]) * waveOut[i];
+    }
+    const double floor = static_cast<double>(CSpectralFilter::kNoiseFloor);
+    return inputEnergy > 0.0 && outputEnergy > floor * floor * inputEnergy;
+}
+
 } // namespace
 
 CSpectralFilter::CSpectralFilter(const float* waveIn, const float* imagIn, float* waveOut,
@@ -71,16 +102,7 @@ CSpectralFilter::CSpectralFilter(const float* waveIn, const float* imagIn, float
         throw KorvaneError(
             "The wave holds values that are not finite numbers or too large to filter.");
     }
-    // A wave with nothing in the kept bands leaves only the transforms' rounding noise (about
-    // 1e-8 of the input's magnitude); scaled to a peak of 1 it would pass for a signal.
-    float inputPeak = 0.0f;
-    for (uint32_t i = 0; i < N; ++i) {
-        inputPeak = std::max(inputPeak, std::fabs(waveIn[i]));
-        if (imagIn != nullptr) {
-            inputPeak = std::max(inputPeak, std::fabs(imagIn[i]));
-        }
-    }
-    if (peak > kNoiseFloor * inputPeak) {
+    if (HoldsSignal(waveIn, imagIn, waveOut, N)) {
         for (uint32_t i = 0; i < N; ++i) {
             waveOut[i] = waveOut[i] / peak;
         }

@@ -18,10 +18,10 @@ namespace korvane {
 class CSpectralFilter {
 public:
     // Writes the normalised filtered wave into waveOut and the imaginary part of the inverse
-    // transform (unscaled) into imagOut. imagIn may be null (zeros). A filtered wave that is zero
-    // everywhere (a constant input, for one), or no larger than kNoiseFloor times the input's peak
-    // magnitude (nothing in the kept bands but rounding noise), is returned as zeros, with imagOut
-    // and the kept spectrum zero too.
+    // transform (unscaled) into imagOut. imagIn may be null (zeros). A filtered wave whose RMS is
+    // no more than kNoiseFloor times the input's RMS around its mean (nothing in the kept bands
+    // but rounding noise: a constant or silent input, or content only in the removed bands) is
+    // returned as zeros, with imagOut and the kept spectrum zero too.
     // Throws KorvaneError when N is not a power of two of at least 512, when the wave holds values
     // that are not finite or too large to transform, or "Memory allocation fails!".
     CSpectralFilter(const float* waveIn, const float* imagIn, float* waveOut, float* imagOut,
@@ -35,7 +35,8 @@ public:
     static constexpr float kAttenuation = 11.4173f;
     // Shortest record for which the fixed bins below lie in the lower half of the spectrum.
     static constexpr uint32_t kMinimumLength = 512;
-    // Filtered peaks up to this fraction of the input's peak are rounding noise (measured: 1e-8).
+    // Filtered RMS up to this fraction of the input's RMS around its mean is rounding noise: the
+    // transforms round 13 stages to floats, at most about 13 * 2^-24 = 7.7e-7 (measured: 4e-9).
     static constexpr float kNoiseFloor = 1e-6f;
 
     std::vector<float> imagBins;

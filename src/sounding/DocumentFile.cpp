@@ -140,36 +140,31 @@ void ReadBlocks(CKorvaneDoc& doc, std::istream& in, int32_t recordCount,
     }
 }
 
-// The optional block after the fixed content. Damage there costs only what the block holds:
-// the document opens with default analysis settings and a warning says why.
-void ReadExtension(CKorvaneDoc& doc, std::istream& in, uint64_t size,
-                   std::vector<std::string>& warnings) {
-    const auto ignore = [&](const std::string& why) {
-        warnings.push_back("The settings stored after the document were ignored (" + why +
-                           "); the analysis settings are the defaults.");
-    };
-    if (size > DocumentExtension::kHeaderSize + DocumentExtension::kMaxPayload)
-        return ignore("the extension block is damaged: it is " + std::to_string(size) +
-                      " bytes long");
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ReadExactly(in, bytes.data(), bytes.size());
-    try {
-        DocumentExtension block = DocumentExtension::Decode(bytes);
-        doc.analysisSettings = AnalysisSettings::TakeFrom(block);
-        doc.extensionEntries = std::move(block);
-    } catch (const KorvaneError& e) {
-        doc.analysisSettings = {};
-        doc.extensionEntries = {};
-        std::string why = e.what();
-        if (!why.empty() && why.back() == '.')
-            why.pop_back();
-        ignore(why);
+std::string UnreadBytesWarning(uint64_t size) {
+    return "The file holds " + std::to_string(size) +
+           " bytes after the document's data; they were not read, and saving the document "
+           "does not keep them.";
+}
+
+// The bytes after the blocks the header announces. Past the largest block this program could
+// have written they cannot be its settings, so they are not even read.
+void ReadTrailing(CKorvaneDoc& doc, std::istream& in, uint64_t size,
+                  DocumentFile::Warnings& warnings) {
+    std::string warning;
+    if (size > DocumentExtension::kHeaderSize + DocumentExtension::kMaxPayload) {
+        warning = UnreadBytesWarning(size);
+    } else {
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        ReadExactly(in, bytes.data(), bytes.size());
+        warning = DocumentFile::TrailingBytes(doc, bytes);
     }
+    if (!warning.empty())
+        warnings.push_back(std::move(warning));
 }
 
 // Reads into a document of its own, so that a refusal never leaves partial data behind.
 void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
-              std::vector<std::string>& warnings) {
+              DocumentFile::Warnings& warnings) {
     if (fileSize < DocumentFile::kHeaderSize)
         Refuse("it is shorter than the 28-byte header");
     char header[DocumentFile::kHeaderSize];
@@ -199,13 +194,13 @@ void ReadInto(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
     doc.geophoneToTip = geophoneToTip;
     doc.hammerToRod = hammerToRod;
     // Records need at least one record, results need records: flags the blocks do not back
-    // are cleared.
-    doc.dataLoaded = dataLoaded != 0 && recordCount > 0 ? 1 : 0;
-    doc.resultsValid = doc.dataLoaded != 0 && resultsValid != 0 ? 1 : 0;
+    // are cleared, the others keep their stored values.
+    doc.dataLoaded = recordCount > 0 ? dataLoaded : 0;
+    doc.resultsValid = doc.dataLoaded != 0 ? resultsValid : 0;
     if (doc.dataLoaded != 0)
         ReadBlocks(doc, in, recordCount, samplesPerRecord);
     if (fileSize > expected)
-        ReadExtension(doc, in, fileSize - expected, warnings);
+        ReadTrailing(doc, in, fileSize - expected, warnings);
 }
 
 // What a refused file leaves: the Empty state of a freshly constructed document.
@@ -262,6 +257,29 @@ void SyncFolder(const fs::path& folder) {
 }
 
 } // namespace
+
+std::string DocumentFile::TrailingBytes(CKorvaneDoc& doc, std::string_view trailing) {
+    if (trailing.empty())
+        return {};
+    if (trailing.substr(0, sizeof DocumentExtension::kTag) !=
+        std::string_view(DocumentExtension::kTag, sizeof DocumentExtension::kTag))
+        return UnreadBytesWarning(trailing.size());
+    // Damage in the block costs only what the block holds.
+    try {
+        DocumentExtension block = DocumentExtension::Decode(trailing);
+        doc.analysisSettings = AnalysisSettings::TakeFrom(block);
+        doc.extensionEntries = std::move(block);
+        return {};
+    } catch (const KorvaneError& e) {
+        doc.analysisSettings = {};
+        doc.extensionEntries = {};
+        std::string why = e.what();
+        if (!why.empty() && why.back() == '.')
+            why.pop_back();
+        return "The settings stored after the document were ignored (" + why +
+               "); the analysis settings are the defaults.";
+    }
+}
 
 uint64_t DocumentFile::ExpectedSize(int32_t recordCount, uint32_t samplesPerRecord,
                                     int32_t dataLoaded, int32_t resultsValid) {
@@ -327,12 +345,11 @@ void DocumentFile::Write(const CKorvaneDoc& doc, std::ostream& out) {
         throw KorvaneError(std::string(kNotSaved) + "the data could not be written.");
 }
 
-void DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
-                        std::vector<std::string>* warnings) {
+DocumentFile::Warnings DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize) {
     CKorvaneDoc incoming;
-    std::vector<std::string> found;
+    Warnings warnings;
     try {
-        ReadInto(incoming, in, fileSize, found);
+        ReadInto(incoming, in, fileSize, warnings);
     } catch (const KorvaneError&) {
         ResetToEmpty(doc);
         throw;
@@ -341,8 +358,7 @@ void DocumentFile::Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
         throw KorvaneError(std::string(kNotOpened) + "there is not enough memory.");
     }
     MoveSounding(incoming, doc);
-    if (warnings != nullptr)
-        warnings->insert(warnings->end(), found.begin(), found.end());
+    return warnings;
 }
 
 void DocumentFile::Save(CKorvaneDoc& doc, const fs::path& path) {
@@ -394,8 +410,7 @@ void DocumentFile::Save(CKorvaneDoc& doc, const fs::path& path, const SaveFaults
     doc.SetModifiedFlag(false);
 }
 
-void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path,
-                        std::vector<std::string>* warnings) {
+DocumentFile::Warnings DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path) {
     std::error_code ec;
     if (fs::is_directory(path, ec))
         throw KorvaneError(std::string(kNotOpened) + path.string() + " is a folder.");
@@ -405,8 +420,9 @@ void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path,
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw KorvaneError(std::string(kNotOpened) + "the file cannot be read.");
+    Warnings warnings;
     try {
-        Read(doc, in, size, warnings);
+        warnings = Read(doc, in, size);
     } catch (const KorvaneError&) {
         doc.SetModifiedFlag(false);
         doc.NotifyChanged();
@@ -414,6 +430,7 @@ void DocumentFile::Load(CKorvaneDoc& doc, const fs::path& path,
     }
     doc.SetModifiedFlag(false);
     doc.NotifyChanged();
+    return warnings;
 }
 
 } // namespace korvane

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvane {
@@ -21,6 +22,9 @@ class CKorvaneDoc;
 // DocumentExtension block; without them the file ends after the fixed content.
 class DocumentFile {
 public:
+    // Notes about a file that opened all the same, each one sentence for the user.
+    using Warnings = std::vector<std::string>;
+
     // Ways to make a save fail on purpose, so tests can check that a failure anywhere keeps
     // the previous file.
     struct SaveFaults {
@@ -39,12 +43,17 @@ public:
 
     // Reads a whole document of fileSize bytes. The header is checked against fileSize before
     // anything is allocated; a file that is refused or ends early throws KorvaneError and
-    // leaves doc empty (as freshly constructed, arrays released). The modified flag is left
-    // alone. Bytes after the fixed content are read as the extension block; when that block
-    // is damaged the document still opens, with default analysis settings, and a warning
-    // saying why is added to warnings (when given).
-    static void Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
-                     std::vector<std::string>* warnings = nullptr);
+    // leaves doc empty (as freshly constructed, arrays released). The flags keep their stored
+    // values (non-zero counts as set) unless no blocks back them: records need at least one
+    // record, results need records. Bytes after the announced blocks go to TrailingBytes. The
+    // modified flag is left alone. Returns the notes for the user about a file that opened.
+    static Warnings Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize);
+
+    // The bytes that follow the blocks the header announces: the extension block when they
+    // carry its tag (its settings and entries go into doc), otherwise foreign bytes that are
+    // not part of the document and that a save does not keep. Returns the warning about them,
+    // empty when there is nothing to say. A damaged block leaves the default settings.
+    static std::string TrailingBytes(CKorvaneDoc& doc, std::string_view trailing);
 
     // Writes a temporary file beside path and renames it over path only once every byte is on
     // the disk, so a failed save keeps the previous file. Clears the modified flag on success.
@@ -52,9 +61,9 @@ public:
     static void Save(CKorvaneDoc& doc, const std::filesystem::path& path, const SaveFaults& faults);
 
     // Opens and reads path, clears the modified flag and announces the change. A file that
-    // cannot be opened leaves doc untouched; a refused file leaves it empty. Warnings as Read.
-    static void Load(CKorvaneDoc& doc, const std::filesystem::path& path,
-                     std::vector<std::string>* warnings = nullptr);
+    // cannot be opened leaves doc untouched; a refused file leaves it empty. Returns what Read
+    // warns about.
+    static Warnings Load(CKorvaneDoc& doc, const std::filesystem::path& path);
 
     // The extension block Write appends: empty when the analysis settings are the defaults and
     // no other entries are kept. Throws KorvaneError for settings out of range.

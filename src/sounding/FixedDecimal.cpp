@@ -72,4 +72,13 @@ void FixedDecimal::AppendInt(std::string& out, long long value) {
     out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
+std::string FixedDecimal::Text(double value, int decimals) {
+    if (const char* text = NonFiniteText(value))
+        return text;
+    char buffer[kDoubleRoom + 20];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value,
+                                             std::chars_format::fixed, decimals)
+                                   .ptr);
+}
+
 } // namespace korvane

@@ -5,8 +5,9 @@
 
 namespace korvane {
 
-// Writes numbers exactly as printf "%f" does (six decimals, "inf", "-inf", "nan", "-nan"),
-// without the cost of printf. The diagnostic files hold hundreds of thousands of numbers.
+// Writes numbers exactly as printf "%f" does (six decimals, "inf", "-inf", "nan", "-nan") in
+// the C locale, without the cost of printf. The decimal separator is always '.', whatever locale
+// the process runs in: every file and table the program writes goes through here.
 class FixedDecimal {
 public:
     // Room that WriteFloat needs: the longest "%f" text of a float is 47 characters.
@@ -20,6 +21,8 @@ public:
     static void AppendFloat(std::string& out, float value);
     static void AppendDouble(std::string& out, double value);
     static void AppendInt(std::string& out, long long value);
+    // printf "%.<decimals>f" in the C locale; decimals from 0 to 17.
+    static std::string Text(double value, int decimals = 6);
 };
 
 } // namespace korvane

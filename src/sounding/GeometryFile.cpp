@@ -1,15 +1,17 @@
 #include "sounding/GeometryFile.h"
 
-#include <cstdio>
+#include "sounding/FixedDecimal.h"
+
 #include <fstream>
 
 namespace korvane {
 
 std::string GeometryFile::Format(float geophoneToTip, float hammerToRod) {
-    // The widest float in %f takes 47 characters, so two of them always fit.
-    char line[128];
-    std::snprintf(line, sizeof line, "%f   %f\n", static_cast<double>(geophoneToTip),
-                  static_cast<double>(hammerToRod));
+    std::string line;
+    FixedDecimal::AppendFloat(line, geophoneToTip);
+    line += "   ";
+    FixedDecimal::AppendFloat(line, hammerToRod);
+    line += '\n';
     return line;
 }
 

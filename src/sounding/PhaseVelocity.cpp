@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace korvane {
 
@@ -16,8 +17,10 @@ void PhaseVelocity::ComputePhaseAngles(const float* real, const float* imag, flo
         if (re > 0.0) {
             angle = std::atan(im / re);
         } else if (re == 0.0) {
-            // im / 0 would give +-pi/2 shifted by pi, and 0 / 0 no angle at all.
-            angle = im > 0.0 ? kPi * 0.5 : (im < 0.0 ? -kPi * 0.5 : 0.0);
+            // im / 0 would give +-pi/2 shifted by pi. A bin with nothing in it has no angle:
+            // a record without signal must give no velocity rather than a made-up one.
+            angle = im > 0.0 ? kPi * 0.5
+                             : (im < 0.0 ? -kPi * 0.5 : std::numeric_limits<double>::quiet_NaN());
         } else {
             angle = std::atan(im / re) + (im > 0.0 ? kPi : -kPi);
         }

@@ -19,8 +19,9 @@ public:
     static constexpr double kTwoPi = 6.2831852;               // unwrapping
     static constexpr double kInversePi = 0.31830989161357204; // slope to seconds
 
-    // Phase angles in radians of bins 0..96 of one record's spectrum: the four-quadrant angle
-    // of (real, imag). phase[97..99] are not written.
+    // Phase angles in radians of bins 0..96 of one record's spectrum: atan(imag / real), moved
+    // by 3.14159 towards the sign of imag when real is negative (so -3.14159 for imag 0);
+    // +-pi/2 when real is 0, and NaN when both are 0. phase[97..99] are not written.
     static void ComputePhaseAngles(const float* real, const float* imag, float* phase);
 
     // Fills doc.phaseVelocities (m/s, one per interval) from the phase spectra of records in

@@ -2,8 +2,8 @@
 
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/FixedDecimal.h"
 
-#include <cstdio>
 #include <fstream>
 #include <ostream>
 
@@ -27,12 +27,6 @@ double MidDepth(const CKorvaneDoc& doc, std::size_t i) {
     return static_cast<double>(doc.depths[i + 1] + doc.depths[i]) * 0.5;
 }
 
-std::string Fixed(double value, int decimals) {
-    char text[400]; // %f of the largest double needs 316 characters
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 } // namespace
 
 std::vector<VelocityTableRow> VelocityTableRows(const CKorvaneDoc& doc) {
@@ -41,8 +35,9 @@ std::vector<VelocityTableRow> VelocityTableRows(const CKorvaneDoc& doc) {
     rows.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         const double r = doc.correlationCoefficients[i];
-        rows.push_back({Fixed(MidDepth(doc, i), 2),
-                        Fixed(static_cast<double>(doc.ccVelocities[i]), 2), Fixed(r * r, 4)});
+        rows.push_back({FixedDecimal::Text(MidDepth(doc, i), 2),
+                        FixedDecimal::Text(static_cast<double>(doc.ccVelocities[i]), 2),
+                        FixedDecimal::Text(r * r, 4)});
     }
     return rows;
 }
@@ -52,10 +47,9 @@ void WriteVelocityTable(const CKorvaneDoc& doc, std::ostream& out) {
     const std::size_t n = IntervalCount(doc);
     for (std::size_t i = 0; i < n; ++i) {
         const double r = doc.correlationCoefficients[i];
-        char line[1000];
-        std::snprintf(line, sizeof line, "%f      %f     %f\n", MidDepth(doc, i),
-                      static_cast<double>(doc.ccVelocities[i]), r * r);
-        out << line;
+        out << FixedDecimal::Text(MidDepth(doc, i)) << "      "
+            << FixedDecimal::Text(doc.ccVelocities[i]) << "     " << FixedDecimal::Text(r * r)
+            << '\n';
     }
 }
 

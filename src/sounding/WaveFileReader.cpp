@@ -54,12 +54,12 @@ std::FILE* OpenForReading(const std::string& path) {
     return file;
 }
 
-// The beginning of a file that the reader can possibly use: lines are read at most 199
-// characters at a time and there are at most 8 + n reads, so anything past that is never seen.
-// One byte more than that tells "more follows" from "the file ends here".
+// The beginning of a file that the reader can possibly use: a read takes at most 199
+// characters and a CR LF and there are at most 8 + n reads, so anything past that is never
+// seen. One byte more than that tells "more follows" from "the file ends here".
 std::string ReadUsablePart(std::FILE* file, const std::string& path, uint32_t n) {
     const std::size_t limit =
-        (static_cast<std::size_t>(n) + kHeaderLines + 1) * WaveFileReader::kMaxLineLength + 1;
+        (static_cast<std::size_t>(n) + kHeaderLines + 1) * (WaveFileReader::kMaxLineLength + 2) + 1;
     std::error_code error;
     const auto fileSize = std::filesystem::file_size(path, error);
     std::size_t chunk = 64 * 1024;
@@ -84,8 +84,10 @@ std::string ReadUsablePart(std::FILE* file, const std::string& path, uint32_t n)
 }
 
 // fgets with a 200-byte buffer over the file's text: each read takes up to 199 characters and
-// stops after a line feed. A read that meets the end of the data sets the end-of-file
-// indicator; a read that finds nothing left fails and leaves the previous line in place.
+// stops after a line feed; the LF or CR LF that ends a line of 199 characters is taken with it
+// rather than left for a read of its own. A read that meets the end of the data sets the
+// end-of-file indicator; a read that finds nothing left fails and leaves the previous line in
+// place.
 class LineSource {
 public:
     explicit LineSource(std::string_view text) : text_(text) {}
@@ -103,6 +105,8 @@ public:
             length = static_cast<std::size_t>(static_cast<const char*>(feed) - start) + 1;
         else if (room < WaveFileReader::kMaxLineLength)
             atEnd_ = true; // ran into the end of the data before the buffer was full
+        else
+            length += LineEndAt(position_ + room);
         // sscanf sees the line only up to a NUL.
         const void* nul = std::memchr(start, '\0', length);
         const std::size_t visible =
@@ -116,6 +120,15 @@ public:
     bool AtEnd() const { return atEnd_; }
 
 private:
+    // Bytes of an LF or CR LF at offset: the line end of a full-length line belongs to it.
+    std::size_t LineEndAt(std::size_t offset) const {
+        if (offset < text_.size() && text_[offset] == '\n')
+            return 1;
+        if (offset + 1 < text_.size() && text_[offset] == '\r' && text_[offset + 1] == '\n')
+            return 2;
+        return 0;
+    }
+
     std::string_view text_;
     std::size_t position_ = 0;
     bool atEnd_ = false;

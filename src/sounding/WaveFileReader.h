@@ -17,9 +17,10 @@ namespace korvane {
 // is ignored (samples are 25 microseconds apart), text after the two numbers too.
 //
 // Lines are read like fgets with a 200-byte buffer in text mode: at most 199 characters at a
-// time, so a longer line counts as several lines; a CR before the LF stays in the line and
-// counts as white space. Reading looks one line ahead and stops at end of file before parsing,
-// so a final data line without a line break is not taken. Parsing stops at a NUL character.
+// time, not counting the line end (LF or CR LF), so a longer line counts as several lines; a CR
+// before the LF stays in the line and counts as white space. Reading looks one line ahead and stops
+// at end of file before parsing, so a final data line without a line break is not taken. Parsing
+// stops at a NUL character.
 //
 // Numbers follow sscanf "%f" on decimal text: optional sign, digits with an optional point,
 // optional exponent; an 'e' (and sign) with no exponent digits is swallowed and the number ends

@@ -27,10 +27,11 @@ public:
     // not hold a number; the members are then unchanged.
     bool UpdateData(bool save);
 
-    // Accepted text: a decimal number (no hexadecimal, no "inf"), blanks around it allowed,
-    // within the range of a 32-bit float.
+    // Accepted text: a decimal number (no hexadecimal, no "inf") with a point or the decimal
+    // separator of the user's locale, blanks around it allowed, within the range of a 32-bit
+    // float.
     static bool ParseDistance(const QString& text, float& value);
-    // Six significant digits, as "%g": 0.18, 1.22.
+    // Six significant digits, as "%g" in the C locale: 0.18, 1.22.
     static QString FormatDistance(float value);
 
     void accept() override;

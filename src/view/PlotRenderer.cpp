@@ -2,6 +2,7 @@
 
 #include "analysis/StaleResults.h"
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/FixedDecimal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,9 +44,7 @@ PlotRenderer::PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeome
     : doc_(doc), canvas_(canvas), geometry_(geometry), detail_(detail) {}
 
 std::string PlotRenderer::DepthLabel(float depth) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(depth));
-    return std::string(text).substr(0, 4);
+    return FixedDecimal::Text(depth, 2).substr(0, 4);
 }
 
 void PlotRenderer::DrawPlot() {

@@ -71,6 +71,19 @@ TEST_F(DocumentCommandsTest, SaveAsAddsTheExtensionAndReopensEveryStoredValue) {
     EXPECT_EQ(app->Frame().windowTitle(), "sounding.kvn[*] - Korvane");
     // Stored results are taken as they are.
     EXPECT_FALSE(app->Frame().findChild<QLabel*>("resultsNote")->isVisible());
+
+    // Bytes after the data: the document opens, and the user hears about them.
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("tail");
+    }
+    doc.ReleaseSounding();
+    prompts->openFileNameAnswers.push_back(path);
+    ASSERT_TRUE(Dispatch(cmd::FileOpen));
+    ASSERT_EQ(prompts->messages.size(), 1);
+    EXPECT_TRUE(prompts->messages[0].contains("4 bytes after the document's data"));
+    EXPECT_EQ(doc.ccVelocities, saved.ccVelocities);
 }
 
 TEST_F(DocumentCommandsTest, RefusedDocumentIsReportedAndKeepsTheSoundingShownBefore) {

@@ -129,7 +129,10 @@ TEST(HostileInput, EqualDepthsAndAnyHammerDistanceGiveATableOfWhatTheFormulasSay
         ASSERT_EQ(result.status, 0) << result.err;
         ASSERT_EQ(TableRows(result.out), 2u) << result.out;
         EXPECT_NE(result.out.find("nan"), std::string::npos) << result.out;
-        EXPECT_NE(result.err.find("warning: interval 1 "), std::string::npos) << result.err;
+        EXPECT_NE(
+            result.err.find("warning: interval 1 (2.000000 m to 2.000000 m) has equal depths"),
+            std::string::npos)
+            << result.err;
         EXPECT_EQ(result.err.find("interval 2"), std::string::npos) << result.err;
     }
 }
@@ -171,6 +174,7 @@ TEST(HostileInput, EveryPlotOfAHostileDocumentIsDrawn) {
     EXPECT_NE(result.out.find("-inf"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("nan"), std::string::npos) << result.out;
 
+#ifndef KORVANE_NO_PLOT
     for (int mode = 0; mode < 12; ++mode) {
         SCOPED_TRACE(mode);
         const std::string out = "mode" + std::to_string(mode) + ".png";
@@ -185,6 +189,7 @@ TEST(HostileInput, EveryPlotOfAHostileDocumentIsDrawn) {
         ASSERT_EQ(result.status, 0) << out << ": " << result.err;
         EXPECT_GT(fs::file_size(cli.work() / out), 0u);
     }
+#endif
 }
 
 } // namespace

@@ -51,13 +51,34 @@ template <class T> double Peak(const std::vector<T>& v) {
     return p;
 }
 
-TEST(CSpectralFilter, ConstantWaveFiltersToZeros) {
-    for (double level : {0.0, -250.5}) {
-        const Filtered f = Filter(std::vector<double>(kN, level), kN);
-        EXPECT_EQ(Peak(f.wave), 0.0) << level; // no division by a zero peak, no NaN
+// Nothing in the kept bands, whatever the level: the rounding noise must not be blown up to 1.
+TEST(CSpectralFilter, WavesWithoutSignalFilterToZeros) {
+    std::vector<std::vector<double>> waves = {Tones(kN, {{300, 5.0, 0.2, 0.0}})};
+    for (double level : {0.0, -250.5, 1e7})
+        waves.emplace_back(kN, level);
+    for (const std::vector<double>& wave : waves) {
+        const Filtered f = Filter(wave, kN);
+        EXPECT_EQ(Peak(f.wave), 0.0) << wave[0]; // no division by a zero peak, no NaN
         EXPECT_EQ(Peak(f.re), 0.0);
         EXPECT_EQ(Peak(f.imag), 0.0);
     }
+}
+
+// A 97.7 Hz sine of amplitude 5 on an offset of 1e7 (where a float step is 1) is a signal.
+TEST(CSpectralFilter, ASmallSignalOnALargeOffsetIsKept) {
+    const std::vector<double> sine = Tones(kN, {{20, 5.0, 0.3, 1.0}});
+    std::vector<double> wave = sine;
+    for (double& v : wave)
+        v += 1e7;
+    const Filtered f = Filter(wave, kN);
+    double product = 0, energy = 0, sineEnergy = 0;
+    for (uint32_t i = 0; i < kN; ++i) {
+        product += f.wave[i] * sine[i];
+        energy += f.wave[i] * f.wave[i];
+        sineEnergy += sine[i] * sine[i];
+    }
+    EXPECT_FLOAT_EQ(static_cast<float>(Peak(f.wave)), 1.0f);
+    EXPECT_GT(product / std::sqrt(energy * sineEnergy), 0.99999);
 }
 
 // Tones in, the expected shape out: the pass band (bin 20 is 97.66 Hz at 8192 samples and
@@ -86,8 +107,6 @@ TEST(CSpectralFilter, TonesKeepTheShapeTheBandsGiveThem) {
                         1.0 / 11.4173, 1e-6);
         }
     }
-    // Bin 300 alone leaves only rounding noise, which must not be blown up to 1.
-    EXPECT_EQ(Peak(Filter(Tones(kN, {{300, 5.0, 0.2, 0.0}}), kN).wave), 0.0);
 }
 
 TEST(CSpectralFilter, RefusesBadLengths) {

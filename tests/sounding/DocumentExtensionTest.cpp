@@ -21,7 +21,7 @@ using testing::SampleSounding;
 CKorvaneDoc ReadBytes(const std::string& bytes, std::vector<std::string>& warnings) {
     CKorvaneDoc doc;
     std::istringstream in(bytes, std::ios::binary);
-    DocumentFile::Read(doc, in, bytes.size(), &warnings);
+    warnings = DocumentFile::Read(doc, in, bytes.size());
     return doc;
 }
 
@@ -83,8 +83,8 @@ TEST(DocumentExtension, DamagedBlocksAreReportedAndTheDocumentStillOpens) {
         std::string reason;
     };
     const std::vector<Case> cases = {
-        {good.substr(0, at) + '\0', "does not start with its tag"},
-        {good.substr(0, at) + "KVNY" + good.substr(at + 4), "does not start with its tag"},
+        {good.substr(0, at) + '\0', "holds 1 bytes after the document's data"},
+        {good.substr(0, at) + "KVNY" + good.substr(at + 4), "bytes after the document's data"},
         {good.substr(0, at + 4) + '\2' + good.substr(at + 5), "layout version 2"},
         {good.substr(0, good.size() - 1), "length says"},
         {good + '\0', "length says"},

@@ -107,6 +107,34 @@ TEST(LoadPipeline, BuildsADepthOrderedSoundingAndItsDiagnostics) {
     EXPECT_EQ(phase.rfind("depth 1.820000  i=  0   FileCount=3\n5   ", 0), 0u) << phase;
 }
 
+// Waves whose text is known without the program: a square wave of period 8 lies wholly in
+// removed bins (1024 and its odd multiples) and a constant in bin 0, so both filter to zeros;
+// the time of sample t is t * 25 microseconds, exactly t * 25 / 1000 ms.
+TEST(LoadPipeline, DiagnosticTablesHoldEverySampleInDepthOrder) {
+    const TempDir dir;
+    std::vector<float> square(8192);
+    for (std::size_t t = 0; t < square.size(); ++t)
+        square[t] = t % 8 < 4 ? 1004.0f : 996.0f;
+    const std::vector<std::string> paths = {
+        dir.Write("deep.txt", testing::WaveText(2.5, {-250.5f})), // one sample, then its mean
+        dir.Write("shallow.txt", testing::WaveText(1.25, square))};
+    CKorvaneDoc doc;
+    doc.geophoneToTip = 0.25f;
+    NullProgress progress;
+    ASSERT_TRUE(LoadSounding(doc, paths, dir.path(), progress).ok());
+
+    std::string original = "depth 1.000000  2.250000  \n";
+    std::string recovered = original;
+    for (unsigned t = 0; t < 8192; ++t) {
+        char time[32];
+        std::snprintf(time, sizeof time, "%u.%03u000  ", t * 25 / 1000, t * 25 % 1000);
+        original += time + std::string(t % 8 < 4 ? "1004" : "996") + ".000000  -250.500000  \n";
+        recovered += time + std::string("0.000000  0.000000  \n");
+    }
+    EXPECT_TRUE(ReadAll(dir.path() / "original_data.txt") == original);
+    EXPECT_TRUE(ReadAll(dir.path() / "recovered_data.txt") == recovered);
+}
+
 TEST(LoadPipeline, EqualDepthsEndInReverseSelectionOrder) {
     const TempDir dir;
     auto paths = WriteSounding(dir, {2.0, 2.0, 1.0}, 600);

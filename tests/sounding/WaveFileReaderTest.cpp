@@ -110,6 +110,42 @@ TEST(WaveFileReader, SamplesEndAtOneRecordOrAtTheLastLineBreak) {
     EXPECT_EQ(ReadText(Header() + DataLines(8191) + "0 7").taken, 8191u);
 }
 
+// A line may hold 199 characters, whatever ends it.
+TEST(WaveFileReader, LineEndsDoNotCountAgainstTheLineLength) {
+    const auto padded = [](std::string text, std::size_t length) {
+        return text + std::string(length - text.size(), ' ');
+    };
+    for (const char* end : {"\n", "\r\n"}) {
+        for (std::size_t length : {198u, 199u}) {
+            SCOPED_TRACE(std::to_string(length) + (end[0] == '\r' ? " CR LF" : " LF"));
+            std::string header = Header();
+            header.replace(header.find("line 3"), 6, padded("line 3", length));
+            const std::string data =
+                "0 1" + std::string(end) + padded("0 2", length) + end + "0 3" + end + "0 4" + end;
+            const Loaded loaded = ReadText(header + data);
+            EXPECT_EQ(loaded.error, "");
+            EXPECT_EQ(loaded.taken, 4u);
+            EXPECT_EQ(loaded.raw[1], 2.0f);
+        }
+    }
+}
+
+// fgets with a 200-byte buffer, except that the LF or CR LF ending a 199-character line is
+// taken with it.
+char* GetLine(char* line, std::FILE* file) {
+    if (std::fgets(line, 200, file) == nullptr)
+        return nullptr;
+    if (std::strlen(line) == 199 && line[198] != '\n') {
+        const long at = std::ftell(file);
+        int next = std::fgetc(file);
+        if (next == '\r')
+            next = std::fgetc(file);
+        if (next != '\n')
+            std::fseek(file, at, SEEK_SET);
+    }
+    return line;
+}
+
 // The reader as a C program would write it with fgets and sscanf, plus the documented
 // refusal of non-finite values.
 Loaded ReadWithStdio(const std::string& path, uint32_t n) {
@@ -129,15 +165,15 @@ Loaded ReadWithStdio(const std::string& path, uint32_t n) {
         loaded.error = std::move(message);
         return loaded;
     };
-    if (!std::fgets(line, 200, file) || !std::fgets(line, 200, file) ||
+    if (!GetLine(line, file) || !GetLine(line, file) ||
         std::sscanf(line, "%199s %f %199s", word1, &number, word2) != 3 || !std::isfinite(number))
         return fail("The file is wrong in the header lines!");
     loaded.depth = number - 0.18f;
     for (int k = 0; k < 5; ++k) {
-        if (!std::fgets(line, 200, file))
+        if (!GetLine(line, file))
             return fail("The file is wrong in the header lines!");
     }
-    if (!std::fgets(line, 200, file))
+    if (!GetLine(line, file))
         return fail("The file is wrong in the first data record!");
     float sum = 0;
     uint32_t j = 0;
@@ -148,7 +184,7 @@ Loaded ReadWithStdio(const std::string& path, uint32_t n) {
         if (std::sscanf(line, "%f %f", &time, &loaded.raw[j]) != 2 || !std::isfinite(loaded.raw[j]))
             return fail("The file is wrong in " + std::to_string(j + 1) + " data record!");
         sum += loaded.raw[j];
-        if (!std::fgets(line, 200, file)) {
+        if (!GetLine(line, file)) {
             // ignored: feof stops the loop, the old line stays
         }
     }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -65,6 +66,15 @@ TEST_F(CConfigDialogTest, OkStoresAndWritesTheDistancesWithoutMarkingModified) {
     EXPECT_EQ(app->Document().hammerToRod, 1.5f);
     EXPECT_EQ(ConfigFile(), "0.250000   1.500000\n");
     EXPECT_FALSE(app->Document().IsModified());
+
+    // Where one and a half is written 1,5 both spellings are numbers; the file keeps points.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    RunDialog("0,3", "1.75");
+    QLocale::setDefault(QLocale::system());
+    EXPECT_FALSE(stillOpen);
+    EXPECT_EQ(app->Document().geophoneToTip, 0.3f);
+    EXPECT_EQ(app->Document().hammerToRod, 1.75f);
+    EXPECT_EQ(ConfigFile(), "0.300000   1.750000\n");
 }
 
 TEST_F(CConfigDialogTest, CancelOrTextThatIsNoNumberChangesNothing) {
