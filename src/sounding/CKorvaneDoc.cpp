@@ -16,6 +16,8 @@ void CKorvaneDoc::ReleaseDerived() {
 }
 
 void CKorvaneDoc::ReleaseSounding() {
+    if (onReleased)
+        onReleased();
     ReleaseDerived();
     correlationCoefficients = {};
     rawWaves = {};
@@ -31,6 +33,8 @@ void CKorvaneDoc::ReleaseSounding() {
 
 void CKorvaneDoc::SetModifiedFlag(bool modified) {
     modified_ = modified;
+    if (onModifiedFlagSet)
+        onModifiedFlagSet(modified);
 }
 
 } // namespace korvane
