@@ -26,6 +26,9 @@ inline constexpr int ShowAlignedWindows = 32790;
 inline constexpr int ShowPhaseVelocity = 32791;
 // File > Export Plot...: the plot as a PNG, SVG or PDF file.
 inline constexpr int FileExportPlot = 32800;
+// View > Zoom to Fit and View > Scale Each Row.
+inline constexpr int ViewZoomToFit = 32810;
+inline constexpr int ViewScaleEachRow = 32811;
 
 // Standard frame commands.
 inline constexpr int FileNew = 57600;
@@ -40,6 +43,7 @@ inline constexpr int EditCopy = 57634;
 inline constexpr int EditCut = 57635;
 inline constexpr int EditPaste = 57637;
 inline constexpr int EditUndo = 57643;
+inline constexpr int EditRedo = 57644;
 inline constexpr int AppAbout = 57664;
 inline constexpr int AppExit = 57665;
 inline constexpr int NextPane = 57680;

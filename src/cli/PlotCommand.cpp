@@ -1,5 +1,6 @@
 #include "cli/PlotCommand.h"
 
+#include "analysis/CorrelationRuns.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
@@ -7,7 +8,6 @@
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
-#include "analysis/CorrelationRuns.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "view/PlotExporter.h"
@@ -19,6 +19,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <ostream>
 
@@ -183,8 +184,15 @@ void Run(PlotRequest& request, std::ostream& out, std::ostream& err) {
                "to plot them\n";
     doc.displayMode = shown;
 
+    // The title line names a document by its file name.
+    PlotOptions plot;
+    if (document)
+        plot.documentName =
+            QString::fromLocal8Bit(std::filesystem::path(source).filename().string().c_str())
+                .toLatin1()
+                .toStdString();
     try {
-        PlotExporter::ExportFile(doc, outPath, size->first, size->second);
+        PlotExporter::ExportFile(doc, outPath, size->first, size->second, plot);
     } catch (const KorvaneError& error) {
         throw CliError(CliError::kFailure, error.what());
     }
