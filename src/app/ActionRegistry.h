@@ -19,6 +19,8 @@ enum class EnableRule {
     NeedsData,    // records are loaded
     NeedsResults, // cross-correlation results exist
     Load,         // the document holds no records
+    CanUndo,      // the undo history has a step to undo
+    CanRedo,      // or to redo
 };
 
 // Everything the program knows about one command id.
@@ -29,6 +31,7 @@ struct CommandSpec {
     QString prompt;                // "status tip\ntooltip"
     EnableRule rule = EnableRule::Always;
     bool allowedWhileBusy = false; // may run while a long command pumps events
+    bool checkable = false;        // an on/off item; its owner keeps the check mark
 };
 
 // The one place where commands are declared: ids with their texts, keys, status tips,

@@ -29,9 +29,11 @@ const MenuSpec kMenus[] = {
     {"&File",
      {cmd::Configurations, kSeparator, cmd::Load, cmd::FileOpen, cmd::FileSave, cmd::FileSaveAs,
       cmd::FileExportPlot, kSeparator, cmd::AppExit}},
+    {"&Edit", {cmd::EditUndo, cmd::EditRedo}},
     {"&View",
      {cmd::ViewOriginalWaves, cmd::ViewFilteredWaves, cmd::ViewCrossCorrelationVelocity,
-      cmd::ViewDetermination, cmd::ViewVelocityData}},
+      cmd::ViewDetermination, cmd::ViewVelocityData, kSeparator, cmd::ViewZoomToFit,
+      cmd::ViewScaleEachRow}},
     {"&Run", {cmd::RunCrossCorrelation}},
     {"&Help", {cmd::AppAbout}},
 };
@@ -99,6 +101,10 @@ void CMainFrame::CreateStatusBar() {
         label->setEnabled(false);
         statusBar()->addPermanentWidget(label);
     }
+}
+
+void CMainFrame::ShowReadout(const QString& text) {
+    readyLabel->setText(text.isEmpty() ? QStringLiteral("Ready") : text);
 }
 
 void CMainFrame::SetDocumentTitle(const QString& title) {

@@ -22,6 +22,8 @@ public:
     CMainFrame(const ActionRegistry& registry, QWidget* view);
 
     void SetDocumentTitle(const QString& title);
+    // What lies under the pointer in the plot, in the message pane; "Ready" when empty.
+    void ShowReadout(const QString& text);
 
     QToolBar* ToolBar() const { return toolBar; }
     QLabel* ReadyLabel() const { return readyLabel; }

@@ -1,9 +1,9 @@
 #include "app/SoundingCommands.h"
 
+#include "analysis/CorrelationRuns.h"
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
 #include "dsp/CommandResult.h"
-#include "analysis/CorrelationRuns.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/LoadPipeline.h"
