@@ -158,6 +158,7 @@ void PlotRenderer::DrawPlot() {
     UnclipData();
     if (mode != SpareWaves && mode != SpareTable)
         DrawTimeAxis();
+    DrawDepthTitle();
     DrawTitleLine(true);
 }
 
@@ -488,7 +489,7 @@ void PlotRenderer::DrawAlignedWindows() {
 
 void PlotRenderer::DrawTimeAxis() {
     // Below the rows: a line, ticks at round milliseconds, their labels, and the unit at the
-    // right end. The depth labels' column gets its title above the rows.
+    // right end.
     const float axisY = -plotHeight_ / 2.0f - Px(3);
     const float right = -plotLeft_;
     const double first = visible_.first * kMillisecondsPerSample;
@@ -517,8 +518,13 @@ void PlotRenderer::DrawTimeAxis() {
         canvas_.Label(timeX(t) - canvas_.TextWidth(text) / 2.0f, labelY, text);
     }
     canvas_.Label(right + Px(10), labelY, "Time (ms)");
+}
+
+void PlotRenderer::DrawDepthTitle() {
+    // Above the column of depth labels.
     const float labelDx =
         doc_.displayMode == OriginalWaves || doc_.displayMode == FilteredWaves ? -0.8f : -0.4f;
+    canvas_.SetColor(0.0f, 0.0f, 0.0f);
     canvas_.Label(std::min(plotLeft_ + labelDx, plotLeft_ - Px(4) - canvas_.TextWidth("Depth (m)")),
                   plotHeight_ / 2.0f + Px(6) + canvas_.TextDescent(), "Depth (m)");
 }

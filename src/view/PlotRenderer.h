@@ -53,6 +53,7 @@ private:
     void DrawAlignedWindows();
     void DrawMarker(int row, int boundary, float fromX, float toX);
     void DrawTimeAxis();
+    void DrawDepthTitle();
     void DrawTitleLine(bool atTop);
 
     float Baseline(int row) const;
