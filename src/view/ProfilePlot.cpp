@@ -17,7 +17,7 @@ namespace {
 constexpr double kDeepestTick = 100000.0;
 // The full view's velocity axis: 0 to 400 m/s over half the plot width, so the right quarter
 // shows up to 600 m/s at that scale.
-constexpr double kSpecifiedVelocity = 400.0;
+constexpr double kStandardVelocity = 400.0;
 constexpr double kLongestExtendedAxis = 600.0;
 
 bool IsFinite(const WorldPoint& p) {
@@ -68,7 +68,7 @@ void ProfilePlot::ChooseValueScale(bool determination, const std::vector<Series>
     if (determination) {
         axisLast_ = 1.0;
         geometry_.xScale = width_ * 0.5f;
-        scale_ = ValueScale::Specified;
+        scale_ = ValueScale::Standard;
         if (lowest > 0.5 && lowest < 1.0) {
             // Every value high: the axis starts at a round value a little below the lowest and
             // still ends with 1 at a quarter of the width.
@@ -79,10 +79,10 @@ void ProfilePlot::ChooseValueScale(bool determination, const std::vector<Series>
             scale_ = ValueScale::Fitted;
         }
     } else {
-        axisLast_ = kSpecifiedVelocity;
+        axisLast_ = kStandardVelocity;
         geometry_.xScale = width_ * 0.00125f;
-        scale_ = ValueScale::Specified;
-        if (highest > kSpecifiedVelocity) {
+        scale_ = ValueScale::Standard;
+        if (highest > kStandardVelocity) {
             const double step = highest <= 1000.0 ? 100.0 : AxisTicks::RoundUp(highest / 5.0);
             // Held within the float range, whatever the data.
             axisLast_ = std::min(std::ceil(highest / step) * step,
@@ -103,7 +103,7 @@ void ProfilePlot::ChooseValueScale(bool determination, const std::vector<Series>
 void ProfilePlot::Draw(int mode) {
     const bool determination = mode == DeterminationProfile;
     const float top = height_ / 2.0f;
-    const float x0 = -width_ / 4.0f; // the depth axis, and value 0 of the specified axes
+    const float x0 = -width_ / 4.0f; // the depth axis, and value 0 of the standard axes
     const std::vector<Series> series = SeriesOf(doc_, mode);
     ChooseValueScale(determination, series);
 
@@ -113,7 +113,7 @@ void ProfilePlot::Draw(int mode) {
     geometry_.dataBottom = -top;
     geometry_.dataTop = top;
     geometry_.fullX = geometry_.VisibleX();
-    float axisEnd = scale_ == ValueScale::Specified ? -geometry_.xOrigin : ValueX(axisLast_);
+    float axisEnd = scale_ == ValueScale::Standard ? -geometry_.xOrigin : ValueX(axisLast_);
     const bool zoomedX = zoom_.x && zoom_.x->Valid() && geometry_.fullX.Valid();
     if (zoomedX) {
         geometry_.xScale = static_cast<float>((geometry_.dataRight - x0) / zoom_.x->Span());
@@ -142,7 +142,7 @@ void ProfilePlot::Draw(int mode) {
     if (zoomedX || scale_ == ValueScale::Fitted)
         DrawRoundValueAxis(determination, axisEnd);
     else
-        DrawSpecifiedValueAxis(determination);
+        DrawStandardValueAxis(determination);
     if (scaled)
         DrawDepthAxis(deepest);
     canvas_.Label(-width_ / 2.0f, 0.0f, "Depth (m)");
@@ -158,7 +158,7 @@ void ProfilePlot::Draw(int mode) {
         canvas_.ResetClip();
 }
 
-void ProfilePlot::DrawSpecifiedValueAxis(bool determination) {
+void ProfilePlot::DrawStandardValueAxis(bool determination) {
     const float top = height_ / 2.0f;
     const float x0 = geometry_.xOrigin;
     const float scale = geometry_.xScale;

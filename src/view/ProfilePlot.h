@@ -35,10 +35,10 @@ public:
     void Draw(int mode);
 
 private:
-    enum class ValueScale { Specified, Extended, Fitted };
+    enum class ValueScale { Standard, Extended, Fitted };
 
     void ChooseValueScale(bool determination, const std::vector<Series>& series);
-    void DrawSpecifiedValueAxis(bool determination);
+    void DrawStandardValueAxis(bool determination);
     void DrawRoundValueAxis(bool determination, float axisEnd);
     void DrawDepthAxis(double deepest);
     void DrawStairs(const Series& series, std::size_t records);
@@ -55,7 +55,7 @@ private:
     float height_;    // H
     float longTick_;  // W x 0.0125
     float shortTick_; // half of it
-    ValueScale scale_ = ValueScale::Specified;
+    ValueScale scale_ = ValueScale::Standard;
     double axisLast_ = 400.0; // the value at the end of the full view's axis
     std::vector<WorldPoint> points_;
 };
