@@ -1,8 +1,10 @@
 # The plot renderer without OpenGL: the frame description, the painter canvas and the file
 # export. Both the desktop program and korvane-cli (the plot command) draw with it.
 set(KORVANE_RENDER_SOURCES
-    src/view/PlotCanvas.h src/view/ViewGeometry.h
+    src/view/PlotCanvas.h src/view/ViewGeometry.h src/view/PlotOptions.h
+    src/view/AxisTicks.h src/view/AxisTicks.cpp
     src/view/PlotRenderer.h src/view/PlotRenderer.cpp
+    src/view/ProfilePlot.h src/view/ProfilePlot.cpp
     src/view/PainterCanvas.h src/view/PainterCanvas.cpp
     src/view/PlotExporter.h src/view/PlotExporter.cpp)
 list(TRANSFORM KORVANE_RENDER_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -12,6 +12,7 @@ void ActionRegistry::Register(const CommandSpec& spec) {
     if (!spec.text.isEmpty() || !spec.shortcuts.isEmpty()) {
         entry.action = std::make_unique<QAction>(spec.text);
         entry.action->setShortcuts(spec.shortcuts);
+        entry.action->setCheckable(spec.checkable);
         entry.action->setStatusTip(StatusTip(spec.prompt));
         if (!ToolTip(spec.prompt).isEmpty())
             entry.action->setToolTip(ToolTip(spec.prompt));

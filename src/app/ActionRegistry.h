@@ -19,6 +19,8 @@ enum class EnableRule {
     NeedsData,    // records are loaded
     NeedsResults, // cross-correlation results exist
     DisplayData,  // the data of the command's display mode exist
+    CanUndo,      // the undo history has a step to undo
+    CanRedo,      // or to redo
 };
 
 // Everything the program knows about one command id.
@@ -30,6 +32,7 @@ struct CommandSpec {
     EnableRule rule = EnableRule::Always;
     bool allowedWhileBusy = false; // may run while a long command pumps events
     int displayMode = -1;          // what the command shows, for EnableRule::DisplayData
+    bool checkable = false;        // an on/off item; its owner keeps the check mark
 };
 
 // The one place where commands are declared: ids with their texts, keys, status tips,

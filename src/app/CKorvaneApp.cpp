@@ -3,9 +3,11 @@
 #include "analysis/StaleResults.h"
 #include "app/CAboutDialog.h"
 #include "app/CMainFrame.h"
+#include "app/ChangeWindow.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/DocumentCommands.h"
+#include "app/DocumentHistory.h"
 #include "app/DroppedFiles.h"
 #include "app/SoundingCommands.h"
 #include "ui/ProfileSettings.h"
@@ -29,6 +31,9 @@ CKorvaneApp::CKorvaneApp(std::unique_ptr<UserPrompts> prompts)
 
 CKorvaneApp::~CKorvaneApp() {
     doc_.onChanged = nullptr;
+    doc_.onReleased = nullptr;
+    doc_.onModifiedFlagSet = nullptr;
+    history_.reset();
     router_.SetBusyListener(nullptr);
     frame_.reset();
 }
@@ -47,9 +52,11 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
 
     documents_ = std::make_unique<DocumentCommands>(doc_, *prompts_, *recent_);
     sounding_ = std::make_unique<SoundingCommands>(doc_, *view_, *prompts_, router_, *documents_);
+    history_ = std::make_unique<DocumentHistory>(doc_);
     router_.AddTarget(view_);
     router_.AddTarget(sounding_.get());
     router_.AddTarget(documents_.get());
+    router_.AddTarget(history_.get());
     router_.AddTarget(this);
     router_.SetRuleCheck([this](const CommandSpec& spec) {
         switch (spec.rule) {
@@ -59,6 +66,10 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
             return view_->OnUpdateNeedsResults();
         case EnableRule::DisplayData:
             return DisplayHasData(doc_, spec.displayMode);
+        case EnableRule::CanUndo:
+            return history_->Stack().canUndo();
+        case EnableRule::CanRedo:
+            return history_->Stack().canRedo();
         case EnableRule::Always:
         default:
             return true;
@@ -67,10 +78,12 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
     router_.SetBusyListener([this](bool busy) { view_->SetCommandsLocked(busy); });
 
     doc_.onChanged = [this] {
+        history_->SyncWithDocument();
         router_.UpdateCommandUI();
         UpdateDocumentState();
         view_->update();
     };
+    ConnectPlotView();
     documents_->onTitleChanged = [this] { UpdateCaption(); };
     documents_->onExit = [this] { frame_->close(); };
     frame_->canClose = [this] { return !router_.IsBusy() && documents_->SaveModified(); };
@@ -99,6 +112,7 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
 
 void CKorvaneApp::UpdateCaption() {
     frame_->SetDocumentTitle(documents_->Title());
+    view_->SetDocumentName(documents_->Title());
     UpdateDocumentState();
 }
 
@@ -135,6 +149,32 @@ void CKorvaneApp::OnFilesDropped(const QStringList& files) {
         prompts_->ShowMessage(drop.refusal);
         break;
     }
+}
+
+void CKorvaneApp::ConnectPlotView() {
+    // Window edits go through the undo history, which follows the modified flag; a new
+    // sounding starts with no history, at its full view.
+    view_->onWindowEdit = [this](const WindowEdit& edit) {
+        history_->Push(std::make_unique<ChangeWindow>(doc_, edit));
+    };
+    doc_.onReleased = [this] {
+        history_->Clear();
+        view_->ResetView();
+    };
+    doc_.onModifiedFlagSet = [this](bool modified) { history_->FollowFlag(modified); };
+    history_->onStateChanged = [this] {
+        const QUndoStack& stack = history_->Stack();
+        const auto named = [](const char* verb, const QString& step) {
+            return step.isEmpty() ? QString(verb) : QString("%1 %2").arg(verb, step);
+        };
+        registry_.Action(cmd::EditUndo)->setText(named("&Undo", stack.undoText()));
+        registry_.Action(cmd::EditRedo)->setText(named("&Redo", stack.redoText()));
+        router_.UpdateCommandUI();
+    };
+    QAction* scaleEachRow = registry_.Action(cmd::ViewScaleEachRow);
+    scaleEachRow->setChecked(view_->ScaleEachRow());
+    QObject::connect(view_, &CKorvaneView::scaleEachRowChanged, scaleEachRow, &QAction::setChecked);
+    QObject::connect(view_, &CKorvaneView::readoutChanged, frame_.get(), &CMainFrame::ShowReadout);
 }
 
 bool CKorvaneApp::OnCommand(int id) {

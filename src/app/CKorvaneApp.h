@@ -16,6 +16,7 @@ namespace korvane {
 class CKorvaneView;
 class CMainFrame;
 class DocumentCommands;
+class DocumentHistory;
 class SoundingCommands;
 
 // The application: one document, one frame with one view, the command registry and router,
@@ -46,6 +47,7 @@ public:
     UserPrompts& Prompts() { return *prompts_; }
     DocumentCommands& Documents() { return *documents_; }
     RecentFileList& RecentFiles() { return *recent_; }
+    DocumentHistory& History() { return *history_; }
 
 private:
     void UpdateCaption();
@@ -53,6 +55,9 @@ private:
     void UpdateDocumentState();
     // The File menu's recent documents, from the profile's list.
     void UpdateRecentFileItems();
+    // The undo history and the plot view: edits, document notices, readout, the row-scaling
+    // check mark and the Edit menu's texts.
+    void ConnectPlotView();
 
     std::unique_ptr<UserPrompts> prompts_;
     CKorvaneDoc doc_;
@@ -63,6 +68,7 @@ private:
     CKorvaneView* view_ = nullptr; // owned by the frame
     std::unique_ptr<DocumentCommands> documents_;
     std::unique_ptr<SoundingCommands> sounding_;
+    std::unique_ptr<DocumentHistory> history_;
 };
 
 } // namespace korvane

@@ -41,9 +41,11 @@ const MenuSpec kMenus[] = {
      {cmd::Configurations, kSeparator, cmd::Load, cmd::FileOpen, cmd::FileClose, cmd::FileSave,
       cmd::FileSaveAs, cmd::FileExportPlot, kSeparator, cmd::FileMru1, cmd::FileMru2, cmd::FileMru3,
       cmd::FileMru4, kSeparator, cmd::AppExit}},
+    {"&Edit", {cmd::EditUndo, cmd::EditRedo}},
     {"&View",
      {cmd::ViewOriginalWaves, cmd::ViewFilteredWaves, cmd::ViewCrossCorrelationVelocity,
-      cmd::ViewDetermination, cmd::ViewVelocityData, kSeparator, Submenu(0)}},
+      cmd::ViewDetermination, cmd::ViewVelocityData, kSeparator, Submenu(0), kSeparator,
+      cmd::ViewZoomToFit, cmd::ViewScaleEachRow}},
     {"&Run",
      {cmd::RunCrossCorrelation, kSeparator, cmd::AutocorrelateRawWaves,
       cmd::AutocorrelateFilteredWaves}},
@@ -128,6 +130,10 @@ void CMainFrame::CreateStatusBar() {
         label->setEnabled(false);
         statusBar()->addPermanentWidget(label);
     }
+}
+
+void CMainFrame::ShowReadout(const QString& text) {
+    readyLabel->setText(text.isEmpty() ? QStringLiteral("Ready") : text);
 }
 
 void CMainFrame::SetDocumentTitle(const QString& title) {

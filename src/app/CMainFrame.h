@@ -34,6 +34,8 @@ public:
     // The size, position and toolbar placement saved when the window last closed; false when
     // the profile holds none.
     bool RestoreWindowGeometry();
+    // What lies under the pointer in the plot, in the message pane; "Ready" when empty.
+    void ShowReadout(const QString& text);
 
     QToolBar* ToolBar() const { return toolBar; }
     QLabel* ReadyLabel() const { return readyLabel; }

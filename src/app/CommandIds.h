@@ -28,6 +28,9 @@ inline constexpr int ShowPhaseVelocity = 32791;
 inline constexpr int FileExportPlot = 32800;
 // View > More Displays > Filtered Autocorrelations: shows the last run's curves again.
 inline constexpr int ShowFilteredAutocorrelations = 32810;
+// View > Zoom to Fit and View > Scale Each Row.
+inline constexpr int ViewZoomToFit = 32812;
+inline constexpr int ViewScaleEachRow = 32813;
 
 // Standard frame commands.
 inline constexpr int FileNew = 57600;
@@ -48,6 +51,7 @@ inline constexpr int EditCopy = 57634;
 inline constexpr int EditCut = 57635;
 inline constexpr int EditPaste = 57637;
 inline constexpr int EditUndo = 57643;
+inline constexpr int EditRedo = 57644;
 inline constexpr int AppAbout = 57664;
 inline constexpr int AppExit = 57665;
 inline constexpr int NextPane = 57680;

@@ -73,6 +73,15 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
                 false});
     r.Register({cmd::ViewDetermination, "&Coef. of Determination", {}, {}, R::NeedsResults, false});
     r.Register({cmd::ViewVelocityData, "&Velocity Data", {}, {}, R::NeedsResults, false});
+    r.Register({cmd::ViewZoomToFit, "&Zoom to Fit", Keys({QKeySequence(Qt::Key_Home)}),
+                "Show the whole display again\nZoom to Fit", R::Always, true});
+    r.Register({cmd::ViewScaleEachRow,
+                "Scale &Each Row",
+                {},
+                "Scale each original wave to its own peak\nScale Each Row",
+                R::Always,
+                true,
+                true});
 
     // View > More Displays: each is available once the data it draws exist.
     const auto display = [&r](int id, const char* text, const char* prompt, int mode) {
@@ -119,14 +128,17 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
     r.Register({cmd::ShowSpareWaves, {}, {}, {}, R::Always, false});
     r.Register({cmd::ShowSpareTable, {}, {}, {}, R::Always, false});
 
-    // Edit and pane keys: they have no handler, so they do nothing.
+    // Edit menu; the history puts the step's name after Undo and Redo.
     r.Register(
-        {cmd::EditUndo,
-         {},
+        {cmd::EditUndo, "&Undo",
          Keys({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}),
-         {},
-         R::Always,
-         false});
+         "Undo the last action\nUndo", R::CanUndo, false});
+    r.Register(
+        {cmd::EditRedo, "&Redo",
+         Keys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}),
+         "Redo the previously undone action\nRedo", R::CanRedo, false});
+
+    // The other edit and pane keys have no handler, so they do nothing.
     r.Register(
         {cmd::EditCut,
          {},

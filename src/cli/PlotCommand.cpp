@@ -19,6 +19,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <ostream>
 
@@ -183,8 +184,15 @@ void Run(PlotRequest& request, std::ostream& out, std::ostream& err) {
                "to plot them\n";
     doc.displayMode = shown;
 
+    // The title line names a document by its file name.
+    PlotOptions plot;
+    if (document)
+        plot.documentName =
+            QString::fromLocal8Bit(std::filesystem::path(source).filename().string().c_str())
+                .toLatin1()
+                .toStdString();
     try {
-        PlotExporter::ExportFile(doc, outPath, size->first, size->second);
+        PlotExporter::ExportFile(doc, outPath, size->first, size->second, plot);
     } catch (const KorvaneError& error) {
         throw CliError(CliError::kFailure, error.what());
     }

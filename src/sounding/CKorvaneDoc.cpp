@@ -18,6 +18,8 @@ void CKorvaneDoc::ReleaseDerived() {
 }
 
 void CKorvaneDoc::ReleaseSounding() {
+    if (onReleased)
+        onReleased();
     ReleaseDerived();
     correlationCoefficients = {};
     rawWaves = {};
@@ -33,6 +35,8 @@ void CKorvaneDoc::ReleaseSounding() {
 
 void CKorvaneDoc::SetModifiedFlag(bool modified) {
     modified_ = modified;
+    if (onModifiedFlagSet)
+        onModifiedFlagSet(modified);
 }
 
 } // namespace korvane

@@ -120,7 +120,7 @@ public:
     DocumentExtension extensionEntries;
 
     // Releases every array and clears the flags, display mode and record count; the geometry
-    // and samplesPerRecord stay.
+    // and samplesPerRecord stay. Calls onReleased first.
     void ReleaseSounding();
     // Releases the members the document file does not store.
     void ReleaseDerived();
@@ -135,6 +135,12 @@ public:
         if (onChanged)
             onChanged();
     }
+    // Called when the records are about to be released (a new load or open, or an emptied
+    // document): whatever refers to them by index, such as an undo history, must let go.
+    std::function<void()> onReleased;
+    // Called on every SetModifiedFlag with its argument, so an undo history can tell changes
+    // it cannot undo (true) from saved states (false).
+    std::function<void(bool)> onModifiedFlagSet;
 
 private:
     bool modified_ = false;

@@ -2,12 +2,16 @@
 
 #include "app/CommandTarget.h"
 #include "view/GlPalette.h"
+#include "view/PlotOptions.h"
+#include "view/PlotReadout.h"
 #include "view/ViewGeometry.h"
+#include "view/ViewNavigation.h"
 #include "view/WindowMarkerDrag.h"
 
 #include <QOpenGLWidget>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QPrinter;
@@ -20,9 +24,12 @@ class UserPrompts;
 
 // The single plot view of the document. It owns its OpenGL context (compatibility profile,
 // double buffer, depth buffer, RGBA), keeps the projection and the drawing state that live
-// outside the document, handles the display-mode commands, decides which commands are
-// enabled, and prints. The display mode itself belongs to the document. It does not own the
-// document and runs no long command: those reach it through the command router.
+// outside the document (zoom, selected marker, row scaling), handles the display-mode and
+// zoom commands, the mouse (marker picking and dragging, wheel zoom, middle or Space+left
+// pan) and the keys (moving the selected marker), tells the status bar what lies under the
+// pointer, decides which commands are enabled, and prints. The display mode itself belongs
+// to the document. It does not own the document and runs no long command: those reach it
+// through the command router.
 class CKorvaneView final : public QOpenGLWidget, public CommandTarget {
     Q_OBJECT
 public:
@@ -56,6 +63,27 @@ public:
     void OnFilePrintPreview();
     // File > Export Plot...: the plot on screen as a PNG, SVG or PDF file.
     void OnFileExportPlot();
+    // View > Zoom to Fit (Home): the current display's full view.
+    void OnViewZoomToFit();
+    // View > Scale Each Row: original waves each scaled to their own peak, or as recorded.
+    void OnViewScaleEachRow();
+
+    // The drawing options of the current display: the zoom, the selected marker, the row
+    // scaling and the document's name for the title line.
+    PlotOptions FrameOptions() const;
+    bool ScaleEachRow() const { return options_.scaleEachRow; }
+    void SetDocumentName(const QString& name);
+    // Every display back to its full view, no marker selected (a new sounding).
+    void ResetView();
+    std::optional<MarkerRef> SelectedMarker() const { return options_.selectedMarker; }
+    // What the status bar shows for the pointer now (empty when it is outside the plot).
+    QString ReadoutText() const { return readout_; }
+    // Per-interval flags the profile readout adds after the value.
+    void SetIntervalFlags(PlotReadout::IntervalFlags flags) { intervalFlags_ = std::move(flags); }
+
+    // Where edits of the windows go: the undo history applies and records them. Without it
+    // the view writes the window and marks the document modified itself.
+    std::function<void(const WindowEdit&)> onWindowEdit;
 
     // Draws one complete frame of the current display mode into the current context. The one
     // place a frame is drawn; called from paintGL.
@@ -79,6 +107,11 @@ public:
     PixelFormatDescription ChosenPixelFormat() const;
     bool HasContext() const { return contextReady; }
 
+signals:
+    void readoutChanged(const QString& text);
+    void scaleEachRowChanged(bool on);
+
+public:
     // Credit lines of the start screen (30 and 12 characters).
     static constexpr const char* kAuthorsCredit = "M. Arvidsen and T. Holloway-Li";
     static constexpr const char* kInstitutionCredit = "Geotech Lab.";
@@ -100,6 +133,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    // Tab and Shift+Tab select markers while the filtered waves are shown.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void CreateGLContext();
@@ -107,12 +147,27 @@ private:
     void LoadProjection() const;
     void ShowMode(int32_t mode);
     void MirrorDragState();
+    WorldPoint ToWorld(QPointF client) const;
+    void UpdateReadout();
+    bool MarkerKeysActive() const;
+    // Moves the selected marker by a number of samples, or selects the next record's marker.
+    void NudgeSelected(int samples);
+    void SelectNextRecord(int step);
+    void ApplyWindowEdit(const WindowEdit& edit);
 
     CKorvaneDoc& doc_;
     UserPrompts* prompts_ = nullptr;
     bool contextReady = false;
     bool commandsLocked = false;
     WindowMarkerDrag markerDrag_;
+    PlotOptions options_;
+    ViewNavigation navigation_;
+    PlotReadout::IntervalFlags intervalFlags_;
+    bool panning_ = false;
+    bool spaceHeld_ = false;
+    QPointF panFrom_;
+    std::optional<QPointF> pointer_; // client position while the pointer is over the view
+    QString readout_;
 };
 
 } // namespace korvane

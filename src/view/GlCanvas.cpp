@@ -5,8 +5,13 @@
 #include <QImage>
 #include <QPainter>
 
+#include <QOpenGLContext>
+#include <QVariant>
+
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace korvane {
@@ -52,11 +57,39 @@ void CompileGlyph(const QFont& font, const QFontMetrics& metrics, int code) {
     glEndList();
 }
 
+// Where a context keeps the ratio its font lists were built for.
+constexpr const char* kFontRatioProperty = "korvaneLabelFontRatio";
+
 } // namespace
 
-void GlCanvas::UseLabelFont() {
-    if (!glIsList(kFontListBase)) {
-        const QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+GlCanvas::GlCanvas(Pass pass, float pixelsPerUnit, double ratio)
+    : pass_(pass), pixelsPerUnit_(pixelsPerUnit), ratio_(ratio > 0.0 ? ratio : 1.0),
+      metrics_(LabelFont(ratio_)) {
+    glLineWidth(static_cast<GLfloat>(std::max(1.0, std::round(ratio_))));
+}
+
+GlCanvas::~GlCanvas() {
+    ResetClip();
+}
+
+QFont GlCanvas::LabelFont(double ratio) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * ratio))));
+    else
+        font.setPointSizeF(font.pointSizeF() * ratio);
+    return font;
+}
+
+void GlCanvas::UseLabelFont(double ratio) {
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    const QVariant builtFor = context ? context->property(kFontRatioProperty) : QVariant();
+    if (!glIsList(kFontListBase) || !builtFor.isValid() || builtFor.toDouble() != ratio) {
+        if (glIsList(kFontListBase))
+            glDeleteLists(kFontListBase, kFontListCount);
+        if (context)
+            context->setProperty(kFontRatioProperty, ratio);
+        const QFont font = LabelFont(ratio);
         const QFontMetrics metrics(font);
         GLint alignment = 4;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
@@ -114,8 +147,49 @@ void GlCanvas::Polygon(std::span<const WorldPoint> points) {
     glEnd();
 }
 
+float GlCanvas::WorldPerDevicePixel() const {
+    return pixelsPerUnit_ > 0.0f ? 1.0f / (pixelsPerUnit_ * static_cast<float>(ratio_)) : 0.0f;
+}
+
+float GlCanvas::TextWidth(std::string_view text) const {
+    // The sum of the glyphs' advances, as the lists move the raster position.
+    int width = 0;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) < kFontListCount)
+            width += metrics_.horizontalAdvance(QChar::fromLatin1(c));
+    return static_cast<float>(width) * WorldPerDevicePixel();
+}
+
+float GlCanvas::TextAscent() const {
+    return static_cast<float>(metrics_.ascent()) * WorldPerDevicePixel();
+}
+
+float GlCanvas::TextDescent() const {
+    return static_cast<float>(metrics_.descent()) * WorldPerDevicePixel();
+}
+
+void GlCanvas::SetClip(const WorldRect& r) {
+    const GLdouble planes[4][4] = {{1.0, 0.0, 0.0, -r.left},
+                                   {-1.0, 0.0, 0.0, r.right},
+                                   {0.0, 1.0, 0.0, -r.bottom},
+                                   {0.0, -1.0, 0.0, r.top}};
+    for (int i = 0; i < 4; ++i) {
+        glClipPlane(GL_CLIP_PLANE0 + i, planes[i]);
+        glEnable(GL_CLIP_PLANE0 + i);
+    }
+    clipped_ = true;
+}
+
+void GlCanvas::ResetClip() {
+    if (!clipped_)
+        return;
+    for (int i = 0; i < 4; ++i)
+        glDisable(GL_CLIP_PLANE0 + i);
+    clipped_ = false;
+}
+
 void GlCanvas::Label(float x, float y, std::string_view text) {
-    UseLabelFont();
+    UseLabelFont(ratio_);
     glRasterPos3f(x, y, 0.0f);
     glCallLists(static_cast<GLsizei>(text.size()), GL_UNSIGNED_BYTE, text.data());
 }

@@ -1,6 +1,7 @@
 #include "view/PainterCanvas.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -10,7 +11,43 @@
 namespace korvane {
 
 PainterCanvas::PainterCanvas(QPainter& painter, const ViewGeometry& geometry, const QRectF& target)
-    : painter_(painter), geometry_(geometry), target_(target) {}
+    : painter_(painter), geometry_(geometry), target_(target),
+      font_(QFontDatabase::systemFont(QFontDatabase::GeneralFont)) {}
+
+double PainterCanvas::Scale() const {
+    const double width = geometry_.orthoRight - geometry_.orthoLeft;
+    return width > 0 ? target_.width() / width : 0.0;
+}
+
+float PainterCanvas::TextWidth(std::string_view text) const {
+    const double scale = Scale();
+    const QFontMetricsF metrics(font_, painter_.device());
+    return scale > 0 ? static_cast<float>(metrics.horizontalAdvance(QString::fromLatin1(
+                                              text.data(), static_cast<qsizetype>(text.size()))) /
+                                          scale)
+                     : 0.0f;
+}
+
+float PainterCanvas::TextAscent() const {
+    const double scale = Scale();
+    return scale > 0 ? static_cast<float>(QFontMetricsF(font_, painter_.device()).ascent() / scale)
+                     : 0.0f;
+}
+
+float PainterCanvas::TextDescent() const {
+    const double scale = Scale();
+    return scale > 0 ? static_cast<float>(QFontMetricsF(font_, painter_.device()).descent() / scale)
+                     : 0.0f;
+}
+
+void PainterCanvas::SetClip(const WorldRect& rect) {
+    clip_ =
+        QRectF(ToDevice({rect.left, rect.top}), ToDevice({rect.right, rect.bottom})).normalized();
+}
+
+void PainterCanvas::ResetClip() {
+    clip_.reset();
+}
 
 QPointF PainterCanvas::ToDevice(const WorldPoint& p) const {
     const double width = geometry_.orthoRight - geometry_.orthoLeft;
@@ -39,22 +76,25 @@ void PainterCanvas::SetColor(float red, float green, float blue) {
 }
 
 void PainterCanvas::LineStrip(std::span<const WorldPoint> points) {
-    items_.push_back({Kind::Strip, color_, Map(points), {}});
+    items_.push_back({Kind::Strip, color_, Map(points), {}, clip_});
 }
 
 void PainterCanvas::Lines(std::span<const WorldPoint> pairs) {
-    items_.push_back({Kind::Lines, color_, Map(pairs), {}});
+    items_.push_back({Kind::Lines, color_, Map(pairs), {}, clip_});
 }
 
 void PainterCanvas::Polygon(std::span<const WorldPoint> points) {
-    items_.push_back({Kind::Polygon, color_, Map(points), {}});
+    items_.push_back({Kind::Polygon, color_, Map(points), {}, clip_});
 }
 
 void PainterCanvas::Label(float x, float y, std::string_view text) {
     QPolygonF at;
     at.append(ToDevice({x, y}));
-    items_.push_back({Kind::Text, color_, at,
-                      QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))});
+    items_.push_back({Kind::Text,
+                      color_,
+                      at,
+                      QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                      {}});
 }
 
 void PainterCanvas::Finish() {
@@ -65,8 +105,9 @@ void PainterCanvas::Finish() {
     // A one-pixel screen line, kept at that physical width on finer devices.
     const QPaintDevice* device = painter_.device();
     const double lineWidth = device ? std::max(1.0, device->logicalDpiX() / 96.0) : 1.0;
-    painter_.setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    painter_.setFont(font_);
     for (auto item = items_.rbegin(); item != items_.rend(); ++item) {
+        painter_.setClipRect(item->clip ? item->clip->intersected(target_) : target_);
         QPen pen(item->color, lineWidth);
         pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);

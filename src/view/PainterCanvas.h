@@ -4,10 +4,12 @@
 #include "view/ViewGeometry.h"
 
 #include <QColor>
+#include <QFont>
 #include <QPolygonF>
 #include <QRectF>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -30,6 +32,11 @@ public:
     void Lines(std::span<const WorldPoint> pairs) override;
     void Polygon(std::span<const WorldPoint> points) override;
     void Label(float x, float y, std::string_view text) override;
+    float TextWidth(std::string_view text) const override;
+    float TextAscent() const override;
+    float TextDescent() const override;
+    void SetClip(const WorldRect& rect) override;
+    void ResetClip() override;
 
     // Paints everything collected since the last Clear, the first-drawn item last.
     void Finish();
@@ -43,13 +50,18 @@ private:
         QColor color;
         QPolygonF points;
         QString text;
+        std::optional<QRectF> clip; // device rectangle
     };
     QPolygonF Map(std::span<const WorldPoint> points) const;
+    // Device pixels per world unit, horizontally.
+    double Scale() const;
 
     QPainter& painter_;
     ViewGeometry geometry_;
     QRectF target_;
+    QFont font_;
     QColor color_ = Qt::black;
+    std::optional<QRectF> clip_;
     bool cleared_ = false;
     std::vector<Item> items_;
 };

@@ -12,6 +12,14 @@ struct WorldPoint {
     float y = 0.0f;
 };
 
+// A rectangle of the plot in world units.
+struct WorldRect {
+    float left = 0.0f;
+    float bottom = 0.0f;
+    float right = 0.0f;
+    float top = 0.0f;
+};
+
 // What the plot renderer draws on: a frame is described once, in world units, and each
 // canvas turns it into pixels (OpenGL on screen, QPainter for images, documents and printers,
 // a recorder in the tests). Everything lies at z = 0 and, as with a depth test that keeps the
@@ -33,6 +41,16 @@ public:
     // Text in the label font whose baseline starts at (x, y). The renderer passes exactly the
     // characters to draw (labels have a fixed character count).
     virtual void Label(float x, float y, std::string_view text) = 0;
+    // Size of a text in the label font on this canvas, in world units: its advance width, and
+    // the font's height above and below the baseline. Canvases that show no text answer 0.
+    virtual float TextWidth(std::string_view) const { return 0.0f; }
+    virtual float TextAscent() const { return 0.0f; }
+    virtual float TextDescent() const { return 0.0f; }
+
+    // Lines and polygons drawn from now on show only inside the rectangle (a zoomed plot keeps
+    // its data inside the plot area), until ResetClip. Labels are drawn without a clip.
+    virtual void SetClip(const WorldRect&) {}
+    virtual void ResetClip() {}
 
     // Selection names: only a picking canvas makes use of them.
     virtual void InitNames() {}

@@ -42,14 +42,15 @@ std::optional<PlotExporter::Format> PlotExporter::FormatForPath(const QString& p
 }
 
 void PlotExporter::Paint(const CKorvaneDoc& doc, QPainter& painter, const QRectF& target,
-                         const ViewGeometry& geometry) {
+                         const ViewGeometry& geometry, const PlotOptions& options) {
     ViewGeometry frame = geometry;
     PainterCanvas canvas(painter, frame, target);
-    PlotRenderer(doc, canvas, frame).DrawPlot();
+    PlotRenderer(doc, canvas, frame, PlotRenderer::Detail::Full, options).DrawPlot();
     canvas.Finish();
 }
 
-void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int width, int height) {
+void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int width, int height,
+                              const PlotOptions& options) {
     const std::optional<Format> format = FormatForPath(path);
     if (!format)
         Fail(QStringLiteral("The plot can be saved as .png, .svg or .pdf only: %1").arg(path));
@@ -70,7 +71,7 @@ void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int w
         image.fill(Qt::white);
         QPainter painter;
         if (painter.begin(&image)) {
-            Paint(doc, painter, target, geometry);
+            Paint(doc, painter, target, geometry, options);
             painted = painter.end() && image.save(&file, "PNG");
         }
         break;
@@ -85,7 +86,7 @@ void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int w
         QPainter painter;
         if (painter.begin(&svg)) {
             painter.setRenderHint(QPainter::Antialiasing);
-            Paint(doc, painter, target, geometry);
+            Paint(doc, painter, target, geometry, options);
             painted = painter.end();
         }
         break;
@@ -100,7 +101,7 @@ void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int w
         QPainter painter;
         if (painter.begin(&pdf)) {
             painter.setRenderHint(QPainter::Antialiasing);
-            Paint(doc, painter, QRectF(0, 0, pdf.width(), pdf.height()), geometry);
+            Paint(doc, painter, QRectF(0, 0, pdf.width(), pdf.height()), geometry, options);
             painted = painter.end();
         }
         break;
@@ -111,7 +112,7 @@ void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int w
 }
 
 void PlotExporter::Print(const CKorvaneDoc& doc, QPrinter& printer, int clientWidth,
-                         int clientHeight) {
+                         int clientHeight, const PlotOptions& options) {
     if (clientWidth < 1 || clientHeight < 1)
         Fail(QStringLiteral("There is no plot to print."));
     QPainter painter;
@@ -121,7 +122,7 @@ void PlotExporter::Print(const CKorvaneDoc& doc, QPrinter& printer, int clientWi
     const double scale = std::min(page.width() / clientWidth, page.height() / clientHeight);
     const QRectF target(0, 0, clientWidth * scale, clientHeight * scale);
     painter.setRenderHint(QPainter::Antialiasing);
-    Paint(doc, painter, target, ViewGeometry::ForClient(clientWidth, clientHeight));
+    Paint(doc, painter, target, ViewGeometry::ForClient(clientWidth, clientHeight), options);
     if (!painter.end())
         Fail(QStringLiteral("The plot could not be printed."));
 }

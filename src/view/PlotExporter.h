@@ -1,5 +1,6 @@
 #pragma once
 
+#include "view/PlotOptions.h"
 #include "view/ViewGeometry.h"
 
 #include <QString>
@@ -26,17 +27,20 @@ public:
     // The format named by the file's extension (case-insensitive), if it is one of ours.
     static std::optional<Format> FormatForPath(const QString& path);
 
-    // Writes the frame that a client area of width x height pixels would show.
-    static void ExportFile(const CKorvaneDoc& doc, const QString& path, int width, int height);
+    // Writes the frame that a client area of width x height pixels would show with the
+    // options (a zoomed view exports as zoomed).
+    static void ExportFile(const CKorvaneDoc& doc, const QString& path, int width, int height,
+                           const PlotOptions& options = {});
 
     // Paints one frame for the given view geometry into the target rectangle of the painter's
     // device.
     static void Paint(const CKorvaneDoc& doc, QPainter& painter, const QRectF& target,
-                      const ViewGeometry& geometry);
+                      const ViewGeometry& geometry, const PlotOptions& options = {});
 
     // Prints the frame of a client area of clientWidth x clientHeight pixels on one page,
     // as large as the printable area allows at the same aspect ratio.
-    static void Print(const CKorvaneDoc& doc, QPrinter& printer, int clientWidth, int clientHeight);
+    static void Print(const CKorvaneDoc& doc, QPrinter& printer, int clientWidth, int clientHeight,
+                      const PlotOptions& options = {});
 };
 
 } // namespace korvane

@@ -1,10 +1,12 @@
 #include "view/PlotRenderer.h"
 
-#include "analysis/StaleResults.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/FixedDecimal.h"
+#include "view/AxisTicks.h"
+#include "view/ProfilePlot.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -17,12 +19,6 @@ namespace {
 constexpr int kMarkerWidth = 50; // samples
 constexpr int kSparePoints = 50; // values drawn per row of the spare modes
 constexpr uint32_t kNoName = 0xFFFFFFFFu;
-// Depth ticks stop here (metres) so that a corrupt depth cannot stall a frame.
-constexpr double kDeepestTick = 100000.0;
-
-bool IsFinite(const WorldPoint& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
 
 // The part of series index range [first, last] that values actually holds: start index and
 // count (0 when nothing of it exists).
@@ -34,17 +30,56 @@ std::pair<std::size_t, std::size_t> HeldRange(int64_t first, int64_t last, std::
     return {static_cast<std::size_t>(from), static_cast<std::size_t>(to - from + 1)};
 }
 
+bool IsProfile(int mode) {
+    return mode == CrossCorrelationVelocity || mode == DeterminationProfile ||
+           mode == PhaseVelocity;
+}
+
 } // namespace
 
 const char* const PlotRenderer::kAuthorsCredit = "M. Arvidsen and T. Holloway-Li";
 const char* const PlotRenderer::kInstitutionCredit = "Geotech Lab.";
 
 PlotRenderer::PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
-                           Detail detail)
-    : doc_(doc), canvas_(canvas), geometry_(geometry), detail_(detail) {}
+                           Detail detail, PlotOptions options)
+    : doc_(doc), canvas_(canvas), geometry_(geometry), detail_(detail),
+      options_(std::move(options)) {}
 
 std::string PlotRenderer::DepthLabel(float depth) {
-    return FixedDecimal::Text(depth, 2).substr(0, 4);
+    return FixedDecimal::Text(depth, 2);
+}
+
+const char* PlotRenderer::DisplayName(int mode) {
+    static const char* const kNames[] = {
+        "",
+        "Original waves",
+        "Filtered waves",
+        "Shear-wave velocity from cross-correlation",
+        "Coefficient of determination",
+        "Cross-correlation functions",
+        "Autocorrelations of the raw waves",
+        "Spare waves",
+        "Spare table",
+        "Autocorrelations of the filtered windows",
+        "Aligned windows",
+        "Shear-wave velocity from the phase spectra",
+    };
+    return mode >= 0 && mode <= PhaseVelocity ? kNames[mode] : "";
+}
+
+std::string PlotRenderer::TitleLine(const CKorvaneDoc& doc, int mode, const std::string& document) {
+    std::string line = DisplayName(mode);
+    if (!document.empty())
+        line += "  -  " + document;
+    // Six significant digits like "%g", with '.' in every locale.
+    const auto metres = [](float value) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, static_cast<double>(value),
+                                       std::chars_format::general, 6);
+        return std::string(text, end.ptr);
+    };
+    return line + "  -  hammer to rod " + metres(doc.hammerToRod) + " m, geophone to tip " +
+           metres(doc.geophoneToTip) + " m";
 }
 
 void PlotRenderer::DrawPlot() {
@@ -60,9 +95,20 @@ void PlotRenderer::DrawPlot() {
     shortTick_ = longTick_ * 0.5f;
     rows_ = std::max(doc_.recordCount, 0);
     rowHeight_ = rows_ > 0 ? plotHeight_ / static_cast<float>(rows_) : 0.0f;
-    geometry_.xOrigin = -plotWidth_ / 2.0f;
-
+    plotLeft_ = -plotWidth_ / 2.0f;
+    geometry_.xOrigin = plotLeft_;
+    geometry_.yScale = 0.0f;
+    geometry_.yOrigin = 0.0f;
+    geometry_.fullX = {};
+    geometry_.fullY = {};
+    geometry_.dataLeft = plotLeft_;
+    geometry_.dataRight = -plotLeft_;
+    geometry_.dataBottom = -plotHeight_ / 2.0f;
+    geometry_.dataTop = plotHeight_ / 2.0f;
+    geometry_.profile = false;
     const int mode = doc_.displayMode;
+    geometry_.mode = mode;
+
     if (mode < OriginalWaves || mode > PhaseVelocity) {
         DrawCredits();
         return;
@@ -70,6 +116,22 @@ void PlotRenderer::DrawPlot() {
     // Before the first resize to a real size there is no plot area to draw into.
     if (!sized)
         return;
+    if (IsProfile(mode)) {
+        ProfilePlot(doc_, canvas_, geometry_, options_.zoom, plotWidth_, plotHeight_, longTick_)
+            .Draw(mode);
+        DrawTitleLine(false);
+        return;
+    }
+
+    geometry_.fullX = {0.0, static_cast<double>(doc_.samplesPerRecord)};
+    zoomed_ = options_.zoom.x && options_.zoom.x->Valid() && geometry_.fullX.Valid();
+    if (zoomed_) {
+        geometry_.xScale = static_cast<float>(plotWidth_ / options_.zoom.x->Span());
+        geometry_.xOrigin =
+            plotLeft_ - static_cast<float>(options_.zoom.x->first) * geometry_.xScale;
+    }
+    visible_ = zoomed_ ? *options_.zoom.x : geometry_.fullX;
+    ClipData();
     switch (mode) {
     case OriginalWaves:
         DrawOriginalWaves();
@@ -96,15 +158,33 @@ void PlotRenderer::DrawPlot() {
         DrawAlignedWindows();
         break;
     default:
-        DrawProfile(mode);
         break;
     }
+    UnclipData();
+    if (mode != SpareWaves && mode != SpareTable)
+        DrawTimeAxis();
+    DrawDepthTitle();
+    DrawTitleLine(true);
 }
 
 void PlotRenderer::DrawCredits() {
     canvas_.SetColor(1.0f, 0.0f, 0.0f);
     canvas_.Label(-1.0f, -0.2f, kAuthorsCredit);
     canvas_.Label(-0.5f, -0.4f, kInstitutionCredit);
+}
+
+float PlotRenderer::Px(float n) const {
+    return geometry_.pixelsPerUnit > 0.0f ? n / geometry_.pixelsPerUnit : 0.0f;
+}
+
+void PlotRenderer::ClipData() {
+    if (zoomed_)
+        canvas_.SetClip({plotLeft_, geometry_.orthoBottom, -plotLeft_, geometry_.orthoTop});
+}
+
+void PlotRenderer::UnclipData() {
+    if (zoomed_)
+        canvas_.ResetClip();
 }
 
 float PlotRenderer::Baseline(int row) const {
@@ -118,11 +198,25 @@ float PlotRenderer::SampleX(double sample) const {
 void PlotRenderer::RowLabel(int row, float dx, float dy) {
     if (static_cast<std::size_t>(row) >= doc_.depths.size())
         return;
-    canvas_.Label(geometry_.xOrigin + dx, Baseline(row) + dy, DepthLabel(doc_.depths[row]));
+    const std::string text = DepthLabel(doc_.depths[row]);
+    const float room = plotLeft_ - Px(4) - canvas_.TextWidth(text);
+    UnclipData();
+    canvas_.Label(std::min(plotLeft_ + dx, room), Baseline(row) + dy, text);
+    ClipData();
 }
 
 void PlotRenderer::AppendSeries(double firstSample, const float* values, std::size_t count, float y,
                                 float half) {
+    if (zoomed_) {
+        // Only what lies across the plot, and one value beyond each edge for the lines there.
+        const double from = std::clamp(std::floor(visible_.first - firstSample) - 1.0, 0.0,
+                                       static_cast<double>(count));
+        const double to = std::clamp(std::ceil(visible_.last - firstSample) + 2.0, from,
+                                     static_cast<double>(count));
+        values += static_cast<std::size_t>(from);
+        firstSample += from;
+        count = static_cast<std::size_t>(to - from);
+    }
     const double pixelsPerSample =
         static_cast<double>(geometry_.xScale) * static_cast<double>(geometry_.pixelsPerUnit);
     if (detail_ == Detail::Full || !(pixelsPerSample > 0.0) || pixelsPerSample * 2.0 >= 1.0) {
@@ -184,13 +278,23 @@ void PlotRenderer::AppendSeries(double firstSample, const float* values, std::si
     }
 }
 
-void PlotRenderer::FullLengthTrace(int row, const std::vector<std::vector<float>>& table) {
+void PlotRenderer::FullLengthTrace(int row, const std::vector<std::vector<float>>& table,
+                                   bool scaled) {
     if (static_cast<std::size_t>(row) >= table.size())
         return;
     const std::vector<float>& values = table[row];
     const std::size_t count = std::min<std::size_t>(values.size(), doc_.samplesPerRecord);
     const float y = Baseline(row);
-    const float half = 0.5f * rowHeight_;
+    float half = 0.5f * rowHeight_;
+    if (scaled) {
+        // The row's largest finite magnitude reaches the row's edge.
+        float peak = 0.0f;
+        for (std::size_t s = 0; s < count; ++s)
+            if (std::isfinite(values[s]))
+                peak = std::max(peak, std::abs(values[s]));
+        if (peak > 0.0f && std::isfinite(half / peak))
+            half /= peak;
+    }
     points_.clear();
     AppendSeries(0.0, values.data(), count, y, half);
     if (!points_.empty())
@@ -220,36 +324,48 @@ void PlotRenderer::DrawOriginalWaves() {
     const int rows = RowsHeld(std::max(doc_.depths.size(), doc_.rawWaves.size()));
     for (int r = 0; r < rows; ++r) {
         RowLabel(r, -0.8f, -0.04f);
-        FullLengthTrace(r, doc_.rawWaves);
+        FullLengthTrace(r, doc_.rawWaves, options_.scaleEachRow);
     }
+}
+
+void PlotRenderer::DrawMarker(int row, int boundary, float fromX, float toX) {
+    const float y = Baseline(row);
+    const float m = rowHeight_ * 0.25f;
+    if (options_.selectedMarker == MarkerRef{row, boundary}) {
+        // Drawn first, so it stays on top: a black frame a little outside the marker.
+        const float gap = Px(2);
+        const float left = std::min(fromX, toX) - gap;
+        const float right = std::max(fromX, toX) + gap;
+        const WorldPoint frame[] = {{left, y + m + gap},
+                                    {right, y + m + gap},
+                                    {right, y - m - gap},
+                                    {left, y - m - gap},
+                                    {left, y + m + gap}};
+        canvas_.SetColor(0.0f, 0.0f, 0.0f);
+        canvas_.LineStrip(frame);
+    }
+    if (boundary == 0)
+        canvas_.SetColor(1.0f, 0.0f, 0.0f);
+    else
+        canvas_.SetColor(0.0f, 0.0f, 1.0f);
+    const WorldPoint shape[] = {{fromX, y + m}, {fromX, y - m}, {toX, y - m}, {toX, y + m}};
+    canvas_.Polygon(shape);
 }
 
 void PlotRenderer::DrawFilteredWaves() {
     canvas_.InitNames();
     canvas_.PushName(kNoName);
-    const float m = rowHeight_ * 0.25f;
     for (int r = 0; r < rows_; ++r) {
         if (static_cast<std::size_t>(r) >= doc_.windows.size())
             break;
         const SampleWindow w = doc_.windows[r];
-        const float y = Baseline(r);
         canvas_.LoadName(static_cast<uint32_t>(r));
 
         canvas_.PushName(0);
-        canvas_.SetColor(1.0f, 0.0f, 0.0f);
-        const float firstX = SampleX(w.first);
-        const float beforeX = SampleX(static_cast<double>(w.first) - kMarkerWidth);
-        const WorldPoint start[] = {
-            {firstX, y + m}, {firstX, y - m}, {beforeX, y - m}, {beforeX, y + m}};
-        canvas_.Polygon(start);
+        DrawMarker(r, 0, SampleX(w.first), SampleX(static_cast<double>(w.first) - kMarkerWidth));
         canvas_.PopName();
-
         canvas_.PushName(1);
-        canvas_.SetColor(0.0f, 0.0f, 1.0f);
-        const float lastX = SampleX(w.last);
-        const float afterX = SampleX(static_cast<double>(w.last) + kMarkerWidth);
-        const WorldPoint end[] = {{lastX, y + m}, {lastX, y - m}, {afterX, y - m}, {afterX, y + m}};
-        canvas_.Polygon(end);
+        DrawMarker(r, 1, SampleX(w.last), SampleX(static_cast<double>(w.last) + kMarkerWidth));
         canvas_.PopName();
 
         canvas_.SetColor(0.0f, 1.0f, 0.0f);
@@ -293,14 +409,20 @@ void PlotRenderer::DrawRawAutocorrelations() {
     const int rows = RowsHeld(std::max(doc_.depths.size(), doc_.rawAutocorrelations.size()));
     for (int r = 0; r < rows; ++r) {
         RowLabel(r, -0.4f, 0.1f);
-        FullLengthTrace(r, doc_.rawAutocorrelations);
+        FullLengthTrace(r, doc_.rawAutocorrelations, false);
     }
 }
 
 void PlotRenderer::DrawSpareRows(bool table) {
     const std::vector<std::vector<float>>& source = table ? doc_.spareTable : doc_.spareWaves;
     canvas_.SetColor(0.0f, 1.0f, 0.0f);
+    // The 50 values span 98 % of the plot width whatever the record length: a zoom scales
+    // them like samples.
     const float step = plotWidth_ * 0.02f;
+    const float zoom =
+        plotWidth_ > 0.0f && doc_.samplesPerRecord > 0
+            ? geometry_.xScale * static_cast<float>(doc_.samplesPerRecord) / plotWidth_
+            : 1.0f;
     const float half = 0.5f * rowHeight_;
     const int rows = RowsHeld(std::max(doc_.depths.size(), source.size()));
     for (int r = 0; r < rows; ++r) {
@@ -311,9 +433,11 @@ void PlotRenderer::DrawSpareRows(bool table) {
         const std::size_t count = std::min<std::size_t>(values.size(), kSparePoints);
         const float y = Baseline(r);
         points_.clear();
-        for (std::size_t j = 0; j < count; ++j)
-            points_.push_back(
-                {static_cast<float>(j) * step + geometry_.xOrigin, y + half * values[j]});
+        for (std::size_t j = 0; j < count; ++j) {
+            const float x = zoomed_ ? static_cast<float>(j) * step * zoom + geometry_.xOrigin
+                                    : static_cast<float>(j) * step + geometry_.xOrigin;
+            points_.push_back({x, y + half * values[j]});
+        }
         if (!points_.empty())
             canvas_.LineStrip(points_);
     }
@@ -368,109 +492,54 @@ void PlotRenderer::DrawAlignedWindows() {
     }
 }
 
-void PlotRenderer::DrawProfile(int mode) {
-    const bool determination = mode == DeterminationProfile;
-    const float h = plotHeight_;
-    const float top = h / 2.0f;
-    geometry_.xOrigin = -plotWidth_ / 4.0f;
-    geometry_.xScale = determination ? plotWidth_ * 0.5f : plotWidth_ * 0.00125f;
-    const float x0 = geometry_.xOrigin;
-    const float scale = geometry_.xScale;
-
-    canvas_.SetColor(1.0f, 0.0f, 0.0f);
-    const WorldPoint axes[] = {{x0, -top}, {x0, top}, {-x0, top}};
-    canvas_.LineStrip(axes);
-
-    const float labelY = top + 0.1f;
-    canvas_.Label(x0 - 0.15f, labelY, "0");
-    if (determination) {
-        const char* const texts[] = {"0.2", "0.4", "0.6", "0.8", "1.0"};
-        for (int i = 0; i < 5; ++i)
-            canvas_.Label(0.2f * static_cast<float>(i + 1) * scale + x0 - 0.15f, labelY, texts[i]);
-        canvas_.Label(0.4f * scale + x0, geometry_.orthoTop * 0.875f + 0.1f,
-                      "Coef. of Determination");
-    } else {
-        const char* const texts[] = {"100", "200", "300", "400"};
-        for (int i = 0; i < 4; ++i)
-            canvas_.Label(100.0f * static_cast<float>(i + 1) * scale + x0 - 0.15f, labelY,
-                          texts[i]);
-        canvas_.Label(200.0f * scale + x0, geometry_.orthoTop * 0.875f + 0.1f, "Vs (m/s)");
-    }
-    if (mode != PhaseVelocity && StaleResults::OutOfDate(doc_))
-        canvas_.Label(x0, -top - 0.4f, StaleResults::kNote);
-
+void PlotRenderer::DrawTimeAxis() {
+    // Below the rows: a line, ticks at round milliseconds, their labels, and the unit at the
+    // right end.
+    const float axisY = -plotHeight_ / 2.0f - Px(3);
+    const float right = -plotLeft_;
+    const double first = visible_.first * kMillisecondsPerSample;
+    const double last = visible_.last * kMillisecondsPerSample;
+    const AxisTicks ticks = AxisTicks::Choose(
+        first, last, plotWidth_, [this](std::string_view t) { return canvas_.TextWidth(t); },
+        Px(24));
+    const auto timeX = [&](double ms) { return SampleX(ms / kMillisecondsPerSample); };
+    canvas_.SetColor(0.0f, 0.0f, 0.0f);
+    const WorldPoint line[] = {{plotLeft_, axisY}, {right, axisY}};
+    canvas_.LineStrip(line);
     points_.clear();
-    for (int i = 1; i <= 20; ++i) {
-        const float x = determination ? static_cast<float>(i * 5) * scale * 0.01f + x0
-                                      : static_cast<float>(i * 20) * scale + x0;
-        const bool major = determination ? (i * 5) % 20 == 0 : (i * 20) % 100 == 0;
-        points_.push_back({x, top});
-        points_.push_back({x, top - (major ? longTick_ : shortTick_)});
+    for (double t : ticks.Majors(first, last)) {
+        points_.push_back({timeX(t), axisY});
+        points_.push_back({timeX(t), axisY - Px(6)});
     }
-    canvas_.Lines(points_);
-
-    // Depth runs down from the top axis over the deepest record's depth D; without a
-    // positive D there is no depth scale, and the frame keeps the value axis alone.
-    const std::size_t records = std::min<std::size_t>(rows_, doc_.depths.size());
-    const double deepest = records > 0 ? doc_.depths[records - 1] : 0.0;
-    const bool scaled = records > 0 && std::isfinite(deepest) && deepest > 0.0;
-    const float k = scaled ? h / static_cast<float>(deepest) : 0.0f;
-    if (scaled && deepest > 5.0) {
-        const double limit = std::min(deepest, kDeepestTick);
-        for (int d = 5; d < limit; d += 5) {
-            char text[16];
-            std::snprintf(text, sizeof text, "%4d", d);
-            canvas_.Label(x0 - 0.6f, top - static_cast<float>(d) * k - 0.05f,
-                          std::string_view(text).substr(0, 4));
-        }
-    }
-    if (scaled) {
-        points_.clear();
-        const double limit = std::min(deepest, kDeepestTick);
-        for (int j = 1; j < limit; ++j) {
-            const float y = top - static_cast<float>(j) * k;
-            points_.push_back({x0, y});
-            points_.push_back({x0 + (j % 5 == 0 ? longTick_ : shortTick_), y});
-        }
-        if (!points_.empty())
-            canvas_.Lines(points_);
-    }
-    canvas_.Label(-plotWidth_ / 2.0f, 0.0f, "Depth (m)");
-
-    if (!scaled)
-        return;
-    canvas_.SetColor(1.0f, 0.0f, 0.0f);
-    std::size_t intervals = records - 1;
-    if (mode == CrossCorrelationVelocity)
-        intervals = std::min(intervals, doc_.ccVelocities.size());
-    else if (mode == PhaseVelocity)
-        intervals = std::min(intervals, doc_.phaseVelocities.size());
-    else
-        intervals = std::min(intervals, doc_.correlationCoefficients.size());
-    // One staircase; an interval without a value (no correlation peak) leaves a gap.
-    points_.clear();
-    for (std::size_t i = 0; i < intervals; ++i) {
-        double value = 0.0;
-        if (mode == CrossCorrelationVelocity)
-            value = doc_.ccVelocities[i];
-        else if (mode == PhaseVelocity)
-            value = doc_.phaseVelocities[i];
-        else
-            value = doc_.correlationCoefficients[i] * doc_.correlationCoefficients[i];
-        const float x = static_cast<float>(value) * scale + x0;
-        const WorldPoint upper{x, top - doc_.depths[i] * k};
-        const WorldPoint lower{x, top - doc_.depths[i + 1] * k};
-        if (IsFinite(upper) && IsFinite(lower)) {
-            points_.push_back(upper);
-            points_.push_back(lower);
-            continue;
-        }
-        if (!points_.empty())
-            canvas_.LineStrip(points_);
-        points_.clear();
+    for (double t : ticks.Minors(first, last)) {
+        points_.push_back({timeX(t), axisY});
+        points_.push_back({timeX(t), axisY - Px(3)});
     }
     if (!points_.empty())
-        canvas_.LineStrip(points_);
+        canvas_.Lines(points_);
+    const float labelY = axisY - Px(8) - canvas_.TextAscent();
+    for (double t : ticks.Majors(first, last)) {
+        const std::string text = ticks.Format(t);
+        canvas_.Label(timeX(t) - canvas_.TextWidth(text) / 2.0f, labelY, text);
+    }
+    canvas_.Label(right + Px(10), labelY, "Time (ms)");
+}
+
+void PlotRenderer::DrawDepthTitle() {
+    // Above the column of depth labels.
+    const float labelDx =
+        doc_.displayMode == OriginalWaves || doc_.displayMode == FilteredWaves ? -0.8f : -0.4f;
+    canvas_.SetColor(0.0f, 0.0f, 0.0f);
+    canvas_.Label(std::min(plotLeft_ + labelDx, plotLeft_ - Px(4) - canvas_.TextWidth("Depth (m)")),
+                  plotHeight_ / 2.0f + Px(6) + canvas_.TextDescent(), "Depth (m)");
+}
+
+void PlotRenderer::DrawTitleLine(bool atTop) {
+    const std::string line = TitleLine(doc_, doc_.displayMode, options_.documentName);
+    const float y = atTop ? geometry_.orthoTop - Px(6) - canvas_.TextAscent()
+                          : geometry_.orthoBottom + Px(6) + canvas_.TextDescent();
+    canvas_.SetColor(0.0f, 0.0f, 0.0f);
+    canvas_.Label(geometry_.orthoLeft + Px(8), y, line);
 }
 
 } // namespace korvane

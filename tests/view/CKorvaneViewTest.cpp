@@ -75,6 +75,16 @@ TEST_F(CKorvaneViewTest, PrintAndExportPutTheFrameOnScreenOnThePageAndInTheFile)
     EXPECT_EQ(image.pixelColor(PixelOf(975, 1.5)), QColor(Qt::red));
     EXPECT_EQ(image.pixelColor(PixelOf(500, 1.5)), QColor(Qt::green));
 
+    // A zoomed view exports zoomed, its rows cut at the plot's edges.
+    Wheel(QPoint(400, 200), 10);
+    const QString zoomed = dir.filePath("zoomed.png");
+    prompts.saveFileNameAnswers = {zoomed};
+    view.OnCommand(cmd::FileExportPlot);
+    const QImage part(zoomed);
+    EXPECT_EQ(part.pixelColor(PixelOf(4096, 1.5)), QColor(Qt::green));
+    EXPECT_EQ(part.pixelColor(QPoint(95, PixelOf(0, 1.5).y())), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(QPoint(101, PixelOf(0, 1.5).y())), QColor(Qt::green));
+
     // A wrong type is refused.
     prompts.saveFileNameAnswers = {dir.filePath("plot.gif")};
     view.OnCommand(cmd::FileExportPlot);

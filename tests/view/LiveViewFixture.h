@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -58,6 +60,19 @@ protected:
                           type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
                           Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &event);
+    }
+    // Wheel notches (positive: away from the user, zooming in) at a client point; the frame
+    // is drawn again after it.
+    void Wheel(QPoint at, int notches) {
+        QWheelEvent event(QPointF(at), view.mapToGlobal(QPointF(at)), QPoint(),
+                          QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QCoreApplication::sendEvent(&view, &event);
+        view.grabFramebuffer();
+    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(&view, &event);
     }
 

@@ -1,4 +1,5 @@
-// Frames of the wave and profile modes, recorded without a GPU: geometry, texts and colours.
+// Frames of the wave and profile modes, recorded without a GPU: geometry, texts, colours, axes
+// and zoom.
 #include "view/PlotRenderer.h"
 
 #include "RecordingCanvas.h"
@@ -15,6 +16,7 @@ namespace {
 
 using Kind = RecordingCanvas::Kind;
 constexpr std::array<float, 3> kMagenta{1, 0, 1};
+constexpr std::array<float, 3> kRed{1, 0, 0};
 constexpr float kLongTick = 8 * 0.0125f;
 
 // A loaded sounding of n records with flat waves and full windows.
@@ -40,11 +42,11 @@ struct Frame {
     }
 };
 
-Frame Draw(const CKorvaneDoc& doc, int width = 400, int height = 300,
-           PlotRenderer::Detail detail = PlotRenderer::Detail::Full) {
+Frame Draw(const CKorvaneDoc& doc, const PlotOptions& options = {}, int width = 400,
+           int height = 300) {
     Frame frame;
     frame.geometry = ViewGeometry::ForClient(width, height);
-    PlotRenderer(doc, frame.canvas, frame.geometry, detail).DrawPlot();
+    PlotRenderer(doc, frame.canvas, frame.geometry, PlotRenderer::Detail::Full, options).DrawPlot();
     return frame;
 }
 
@@ -63,29 +65,45 @@ TEST(PlotRendererTest, WaveRowsOfFourRecordsIn400By300) {
     CKorvaneDoc doc = MakeDoc(4, {12.345f, 105.25f, -0.18f, 2.35f});
     doc.rawWaves[0][0] = 1.0f;  // reaches the row's upper edge
     doc.rawWaves[3][1] = -1.0f; // and the lower edge
+    doc.rawWaves[1][2] = 4.0f;  // four times the row's half height, as recorded
     doc.displayMode = OriginalWaves;
-    const Frame frame = Draw(doc); // H 6, W 8, rows 1.5 high
+    PlotOptions asRecorded;
+    asRecorded.scaleEachRow = false;
+    const Frame frame = Draw(doc, asRecorded); // H 6, W 8, rows 1.5 high
 
     EXPECT_FLOAT_EQ(frame.geometry.xOrigin, -4.0f);
     EXPECT_FLOAT_EQ(frame.geometry.xScale, 8.0f / 8192.0f);
-    const auto strips = frame.Of(Kind::Strip);
-    const auto labels = frame.Of(Kind::Label);
+    const auto strips = frame.canvas.InColor(Kind::Strip, kMagenta);
+    const auto labels = frame.canvas.InColor(Kind::Label, kMagenta);
     ASSERT_EQ(strips.size(), 4u);
     ASSERT_EQ(labels.size(), 4u);
     const float baselines[] = {2.25f, 0.75f, -0.75f, -2.25f};
-    const char* const texts[] = {"12.3", "105.", "-0.1", "2.35"};
+    const char* const texts[] = {"12.35", "105.25", "-0.18", "2.35"};
     for (int r = 0; r < 4; ++r) {
         SCOPED_TRACE(r);
         ASSERT_EQ(strips[r]->points.size(), 8192u);
         EXPECT_FLOAT_EQ(strips[r]->points[0].x, -4.0f);
         EXPECT_TRUE(At(strips[r]->points[5], 5 * 8.0f / 8192.0f - 4.0f, baselines[r]));
-        EXPECT_EQ(strips[r]->color, kMagenta);
         EXPECT_TRUE(At(labels[r]->points[0], -4.8f, baselines[r] - 0.04f));
         EXPECT_EQ(labels[r]->text, texts[r]);
     }
     EXPECT_FLOAT_EQ(strips[0]->points[0].y, 3.0f);
     EXPECT_FLOAT_EQ(strips[3]->points[1].y, -3.0f);
+    EXPECT_FLOAT_EQ(strips[1]->points[2].y, 0.75f + 3.0f);
     EXPECT_EQ(frame.canvas.primitives[0].kind, Kind::Clear);
+    // Scaled row by row, the largest value of a row reaches its edge.
+    EXPECT_FLOAT_EQ(Draw(doc).canvas.InColor(Kind::Strip, kMagenta)[1]->points[2].y, 1.5f);
+
+    // The time axis below the rows: labels every 50 ms, centred under their ticks.
+    for (const char* ms : {"0", "50", "100", "150", "200"})
+        EXPECT_NE(frame.canvas.LabelWithText(ms), nullptr) << ms;
+    EXPECT_EQ(frame.canvas.LabelWithText("25"), nullptr);
+    EXPECT_NEAR(frame.canvas.LabelWithText("100")->points[0].x, 4000 * 8.0f / 8192.0f - 4.15f,
+                1e-5);
+    EXPECT_NE(frame.canvas.LabelWithText("Time (ms)"), nullptr);
+    EXPECT_NE(frame.canvas.LabelWithText(PlotRenderer::TitleLine(doc, OriginalWaves, "")), nullptr);
+    EXPECT_EQ(PlotRenderer::TitleLine(doc, FilteredWaves, "site 7.kvn"),
+              "Filtered waves  -  site 7.kvn  -  hammer to rod 1.22 m, geophone to tip 0.18 m");
 }
 
 TEST(PlotRendererTest, VelocityAndDeterminationProfiles) {
@@ -126,14 +144,35 @@ TEST(PlotRendererTest, VelocityAndDeterminationProfiles) {
     ASSERT_EQ(pieces[2]->points.size(), 2u);
     EXPECT_FLOAT_EQ(pieces[2]->points[0].y, -1.5f); // 3 m
 
+    // Faster soil extends the axis in steps of 100 m/s: at the same scale up to 600 m/s,
+    // beyond that over the whole width to its right.
+    doc.ccVelocities = {150, 550, 180};
+    const Frame extended = Draw(doc);
+    EXPECT_FLOAT_EQ(extended.geometry.xScale, 0.01f);
+    EXPECT_TRUE(At(extended.Of(Kind::Strip)[0]->points[2], 4.0f, 3.0f));
+    EXPECT_NE(extended.canvas.LabelWithText("600"), nullptr);
+    EXPECT_EQ(extended.canvas.LabelWithText("700"), nullptr);
+    doc.ccVelocities = {150, 900, 180};
+    const Frame fitted = Draw(doc);
+    EXPECT_FLOAT_EQ(fitted.geometry.xScale, 6.0f / 900.0f);
+    EXPECT_TRUE(At(fitted.Of(Kind::Strip)[0]->points[2], 4.0f, 3.0f));
+    EXPECT_NE(fitted.canvas.LabelWithText("800"), nullptr);
+
     // The coefficient of determination is the square of the correlation coefficient.
-    doc.correlationCoefficients = {-0.8, 0.8, 0.8};
-    doc.ccVelocities = {100, 100, 100};
+    doc.correlationCoefficients = {-0.8, 0.8, 0.5};
     doc.displayMode = DeterminationProfile;
     const Frame r2 = Draw(doc);
     EXPECT_FLOAT_EQ(r2.geometry.xScale, 4.0f);
     const auto& stairsR2 = r2.Of(Kind::Strip).at(1)->points;
     EXPECT_NEAR(stairsR2[0].x, 0.64f * 4.0f - 2.0f, 1e-5);
+    EXPECT_NEAR(stairsR2[2].x, 0.64f * 4.0f - 2.0f, 1e-5);
+    // Every value high: the axis is fitted to them (from 0.95), and 1 stays at its place.
+    doc.correlationCoefficients = {0.99, 0.98, 0.985};
+    const Frame high = Draw(doc);
+    EXPECT_FLOAT_EQ(high.geometry.xScale, 4.0f / 0.05f);
+    EXPECT_NEAR(1.0f * high.geometry.xScale + high.geometry.xOrigin, 2.0f, 1e-4);
+    EXPECT_NE(high.canvas.LabelWithText("0.96"), nullptr);
+    EXPECT_NE(high.canvas.LabelWithText("1.00"), nullptr);
 
     // Depth labels every 5 m and ticks every metre, above the deepest record (D = 10).
     doc = MakeDoc(2, {2.5f, 10.0f});
@@ -148,6 +187,42 @@ TEST(PlotRendererTest, VelocityAndDeterminationProfiles) {
     ASSERT_EQ(deepTicks.size(), 18u);                   // 1..9 m
     EXPECT_FLOAT_EQ(deepTicks[9].x, -2.0f + kLongTick); // 5 m
     EXPECT_FLOAT_EQ(deepTicks[7].x, -2.0f + kLongTick / 2);
+}
+
+TEST(PlotRendererTest, ZoomedFramesShowTheirPartWithRoundTicksInsideTheClip) {
+    CKorvaneDoc doc = MakeDoc(4, {1, 2, 3, 4});
+    for (SampleWindow& w : doc.windows)
+        w = {1000, 7000};
+    doc.displayMode = FilteredWaves;
+    PlotOptions options;
+    options.zoom.x = DataRange{4000.0, 4400.0}; // 100 to 110 ms
+    const Frame waves = Draw(doc, options);
+    EXPECT_FLOAT_EQ(waves.geometry.xScale, 0.02f);
+    EXPECT_FLOAT_EQ(waves.geometry.xOrigin, -84.0f);
+    const auto clips = waves.Of(Kind::Clip);
+    ASSERT_FALSE(clips.empty());
+    EXPECT_TRUE(At(clips[0]->points[0], -4.0f, -4.0f));
+    EXPECT_TRUE(At(clips[0]->points[1], 4.0f, 4.0f));
+    // The baseline's ends, the window's ends, and the samples shown with one more each side.
+    const auto trace = waves.canvas.InColor(Kind::Strip, {0, 1, 0}).at(0);
+    ASSERT_EQ(trace->points.size(), 4u + 403u);
+    EXPECT_TRUE(At(trace->points[2], 3999 * 0.02f - 84.0f, 2.25f));
+    EXPECT_NE(waves.canvas.LabelWithText("110"), nullptr);
+    EXPECT_EQ(waves.canvas.LabelWithText("101"), nullptr);
+    EXPECT_NEAR(waves.canvas.LabelWithText("104")->points[0].x, 4160 * 0.02f - 84.15f, 1e-4);
+
+    doc.ccVelocities = {150, 200, 180};
+    doc.displayMode = CrossCorrelationVelocity;
+    options.zoom = {DataRange{100.0, 250.0}, DataRange{2.0, 3.0}};
+    const Frame profile = Draw(doc, options);
+    EXPECT_FLOAT_EQ(profile.geometry.xScale, 0.04f);
+    EXPECT_FLOAT_EQ(profile.geometry.yScale, 6.0f);
+    const auto& stairs = profile.canvas.InColor(Kind::Strip, kRed).at(1)->points;
+    EXPECT_TRUE(At(stairs[2], 200 * 0.04f - 6.0f, 3.0f)); // 200 m/s from 2 m
+    const auto* label = profile.canvas.LabelWithText("2.5");
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(At(label->points[0], -2.0f - 6.0f / 37.5f - 0.3f, -0.1f));
+    EXPECT_EQ(profile.canvas.LabelWithText("   5"), nullptr);
 }
 
 TEST(PlotRendererTest, OneRecordDrawsTheProfileAxesAlone) {

@@ -9,10 +9,11 @@
 namespace korvane {
 
 // Keeps every primitive of a frame with its colour, so tests can check the geometry without
-// a GPU.
+// a GPU. Text is 0.1 world units wide per character, 0.2 high and 0.05 deep; a clip is kept as
+// a primitive with its two corners (none when it is reset).
 class RecordingCanvas final : public PlotCanvas {
 public:
-    enum class Kind { Clear, Strip, Lines, Polygon, Label };
+    enum class Kind { Clear, Strip, Lines, Polygon, Label, Clip };
     struct Primitive {
         Kind kind;
         std::array<float, 3> color;
@@ -29,6 +30,14 @@ public:
         const WorldPoint at[] = {{x, y}};
         Add(Kind::Label, at, text);
     }
+    float TextWidth(std::string_view text) const override { return 0.1f * text.size(); }
+    float TextAscent() const override { return 0.2f; }
+    float TextDescent() const override { return 0.05f; }
+    void SetClip(const WorldRect& r) override {
+        const WorldPoint corners[] = {{r.left, r.bottom}, {r.right, r.top}};
+        Add(Kind::Clip, corners, {});
+    }
+    void ResetClip() override { Add(Kind::Clip, {}, {}); }
 
     std::vector<const Primitive*> OfKind(Kind kind) const {
         std::vector<const Primitive*> found;
@@ -42,6 +51,13 @@ public:
             if (p.kind == Kind::Label && p.text == text)
                 return &p;
         return nullptr;
+    }
+    std::vector<const Primitive*> InColor(Kind kind, std::array<float, 3> color) const {
+        std::vector<const Primitive*> found;
+        for (const Primitive* p : OfKind(kind))
+            if (p->color == color)
+                found.push_back(p);
+        return found;
     }
 
     std::vector<Primitive> primitives;

@@ -1,0 +1,287 @@
+#include "view/ProfilePlot.h"
+
+#include "analysis/StaleResults.h"
+#include "sounding/CKorvaneDoc.h"
+#include "view/AxisTicks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+namespace korvane {
+
+namespace {
+
+// Depth ticks stop here (metres) so that a corrupt depth cannot stall a frame.
+constexpr double kDeepestTick = 100000.0;
+// The full view's velocity axis: 0 to 400 m/s over half the plot width, so the right quarter
+// shows up to 600 m/s at that scale.
+constexpr double kStandardVelocity = 400.0;
+constexpr double kLongestExtendedAxis = 600.0;
+
+bool IsFinite(const WorldPoint& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+} // namespace
+
+std::vector<ProfilePlot::Series> ProfilePlot::SeriesOf(const CKorvaneDoc& doc, int mode) {
+    Series series;
+    if (mode == CrossCorrelationVelocity)
+        series.values.assign(doc.ccVelocities.begin(), doc.ccVelocities.end());
+    else if (mode == PhaseVelocity)
+        series.values.assign(doc.phaseVelocities.begin(), doc.phaseVelocities.end());
+    else
+        for (double r : doc.correlationCoefficients)
+            series.values.push_back(r * r);
+    return {series};
+}
+
+ProfilePlot::ProfilePlot(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
+                         const PlotZoom& zoom, float plotWidth, float plotHeight, float longTick)
+    : doc_(doc), canvas_(canvas), geometry_(geometry), zoom_(zoom), width_(plotWidth),
+      height_(plotHeight), longTick_(longTick), shortTick_(longTick * 0.5f) {}
+
+float ProfilePlot::Px(float n) const {
+    return geometry_.pixelsPerUnit > 0.0f ? n / geometry_.pixelsPerUnit : 0.0f;
+}
+
+float ProfilePlot::ValueX(double value) const {
+    return static_cast<float>(value) * geometry_.xScale + geometry_.xOrigin;
+}
+
+float ProfilePlot::DepthY(double depth) const {
+    return geometry_.yOrigin - static_cast<float>(depth) * geometry_.yScale;
+}
+
+void ProfilePlot::ChooseValueScale(bool determination, const std::vector<Series>& series) {
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    for (const Series& s : series)
+        for (double v : s.values)
+            if (std::isfinite(v)) {
+                lowest = std::min(lowest, v);
+                highest = std::max(highest, v);
+            }
+    double first = 0.0;
+    if (determination) {
+        axisLast_ = 1.0;
+        geometry_.xScale = width_ * 0.5f;
+        scale_ = ValueScale::Standard;
+        if (lowest > 0.5 && lowest < 1.0) {
+            // Every value high: the axis starts at a round value a little below the lowest and
+            // still ends with 1 at a quarter of the width.
+            const double span = 1.0 - lowest;
+            const double step = AxisTicks::RoundUp(span / 4.0);
+            first = std::floor((lowest - span * 0.1) / step) * step;
+            geometry_.xScale = static_cast<float>(width_ * 0.5 / (1.0 - first));
+            scale_ = ValueScale::Fitted;
+        }
+    } else {
+        axisLast_ = kStandardVelocity;
+        geometry_.xScale = width_ * 0.00125f;
+        scale_ = ValueScale::Standard;
+        if (highest > kStandardVelocity) {
+            const double step = highest <= 1000.0 ? 100.0 : AxisTicks::RoundUp(highest / 5.0);
+            // Held within the float range, whatever the data.
+            axisLast_ = std::min(std::ceil(highest / step) * step,
+                                 static_cast<double>(std::numeric_limits<float>::max()));
+            scale_ = ValueScale::Extended;
+            if (axisLast_ > kLongestExtendedAxis) {
+                // Too fast for the plot at that scale: the axis ends at the plot's right edge.
+                geometry_.xScale = static_cast<float>(width_ * 0.75 / axisLast_);
+                scale_ = ValueScale::Fitted;
+            }
+        }
+    }
+    geometry_.xOrigin = -width_ / 4.0f;
+    if (first != 0.0)
+        geometry_.xOrigin -= static_cast<float>(first) * geometry_.xScale;
+}
+
+void ProfilePlot::Draw(int mode) {
+    const bool determination = mode == DeterminationProfile;
+    const float top = height_ / 2.0f;
+    const float x0 = -width_ / 4.0f; // the depth axis, and value 0 of the standard axes
+    const std::vector<Series> series = SeriesOf(doc_, mode);
+    ChooseValueScale(determination, series);
+
+    geometry_.profile = true;
+    geometry_.dataLeft = x0;
+    geometry_.dataRight = width_ / 2.0f;
+    geometry_.dataBottom = -top;
+    geometry_.dataTop = top;
+    geometry_.fullX = geometry_.VisibleX();
+    float axisEnd = scale_ == ValueScale::Standard ? -geometry_.xOrigin : ValueX(axisLast_);
+    const bool zoomedX = zoom_.x && zoom_.x->Valid() && geometry_.fullX.Valid();
+    if (zoomedX) {
+        geometry_.xScale = static_cast<float>((geometry_.dataRight - x0) / zoom_.x->Span());
+        geometry_.xOrigin = x0 - static_cast<float>(zoom_.x->first) * geometry_.xScale;
+        axisEnd = geometry_.dataRight;
+    }
+
+    // Depth runs down from the top axis over the deepest record's depth D; without a
+    // positive D there is no depth scale, and the frame keeps the value axis alone.
+    const std::size_t records =
+        std::min<std::size_t>(std::max(doc_.recordCount, 0), doc_.depths.size());
+    const double deepest = records > 0 ? doc_.depths[records - 1] : 0.0;
+    const bool scaled = records > 0 && std::isfinite(deepest) && deepest > 0.0;
+    geometry_.yOrigin = top;
+    geometry_.yScale = scaled ? height_ / static_cast<float>(deepest) : 0.0f;
+    geometry_.fullY = scaled ? DataRange{0.0, deepest} : DataRange{};
+    const bool zoomedY = scaled && zoom_.y && zoom_.y->Valid();
+    if (zoomedY) {
+        geometry_.yScale = static_cast<float>(height_ / zoom_.y->Span());
+        geometry_.yOrigin = top + static_cast<float>(zoom_.y->first) * geometry_.yScale;
+    }
+
+    canvas_.SetColor(1.0f, 0.0f, 0.0f);
+    const WorldPoint axes[] = {{x0, -top}, {x0, top}, {axisEnd, top}};
+    canvas_.LineStrip(axes);
+    if (zoomedX || scale_ == ValueScale::Fitted)
+        DrawRoundValueAxis(determination, axisEnd);
+    else
+        DrawStandardValueAxis(determination);
+    if (scaled)
+        DrawDepthAxis(deepest);
+    canvas_.Label(-width_ / 2.0f, 0.0f, "Depth (m)");
+    if (mode != PhaseVelocity && StaleResults::OutOfDate(doc_))
+        canvas_.Label(x0, -top - 0.4f, StaleResults::kNote);
+
+    if (!scaled)
+        return;
+    const bool zoomed = zoomedX || zoomedY;
+    if (zoomed)
+        canvas_.SetClip({x0, -top, geometry_.dataRight, top});
+    for (const Series& s : series)
+        DrawStairs(s, records);
+    if (zoomed)
+        canvas_.ResetClip();
+}
+
+void ProfilePlot::DrawStandardValueAxis(bool determination) {
+    const float top = height_ / 2.0f;
+    const float x0 = geometry_.xOrigin;
+    const float scale = geometry_.xScale;
+    const float labelY = top + 0.1f;
+    canvas_.Label(x0 - 0.15f, labelY, "0");
+    if (determination) {
+        const char* const texts[] = {"0.2", "0.4", "0.6", "0.8", "1.0"};
+        for (int i = 0; i < 5; ++i)
+            canvas_.Label(0.2f * static_cast<float>(i + 1) * scale + x0 - 0.15f, labelY, texts[i]);
+        canvas_.Label(0.4f * scale + x0, geometry_.orthoTop * 0.875f + 0.1f,
+                      "Coef. of Determination");
+    } else {
+        // 100 to 400 m/s, and on to the end of an axis extended for faster data.
+        for (int v = 100; v <= axisLast_; v += 100)
+            canvas_.Label(100.0f * static_cast<float>(v / 100) * scale + x0 - 0.15f, labelY,
+                          std::to_string(v));
+        canvas_.Label(200.0f * scale + x0, geometry_.orthoTop * 0.875f + 0.1f, "Vs (m/s)");
+    }
+    points_.clear();
+    const int ticks = determination ? 20 : static_cast<int>(axisLast_ / 20.0);
+    for (int i = 1; i <= ticks; ++i) {
+        const float x = determination ? static_cast<float>(i * 5) * scale * 0.01f + x0
+                                      : static_cast<float>(i * 20) * scale + x0;
+        const bool major = determination ? (i * 5) % 20 == 0 : (i * 20) % 100 == 0;
+        points_.push_back({x, top});
+        points_.push_back({x, top - (major ? longTick_ : shortTick_)});
+    }
+    canvas_.Lines(points_);
+}
+
+void ProfilePlot::DrawRoundValueAxis(bool determination, float axisEnd) {
+    const float top = height_ / 2.0f;
+    const float x0 = -width_ / 4.0f;
+    const double first = (x0 - geometry_.xOrigin) / static_cast<double>(geometry_.xScale);
+    const double last = (axisEnd - geometry_.xOrigin) / static_cast<double>(geometry_.xScale);
+    const AxisTicks ticks = AxisTicks::Choose(
+        first, last, axisEnd - x0, [this](std::string_view t) { return canvas_.TextWidth(t); },
+        Px(16));
+    for (double v : ticks.Majors(first, last)) {
+        const std::string text = ticks.Format(v);
+        canvas_.Label(ValueX(v) - canvas_.TextWidth(text) / 2.0f, top + 0.1f, text);
+    }
+    const char* title = determination ? "Coef. of Determination" : "Vs (m/s)";
+    canvas_.Label((x0 + axisEnd) / 2.0f - canvas_.TextWidth(title) / 2.0f,
+                  geometry_.orthoTop * 0.875f + 0.1f, title);
+    points_.clear();
+    for (double v : ticks.Majors(first, last)) {
+        points_.push_back({ValueX(v), top});
+        points_.push_back({ValueX(v), top - longTick_});
+    }
+    for (double v : ticks.Minors(first, last)) {
+        points_.push_back({ValueX(v), top});
+        points_.push_back({ValueX(v), top - shortTick_});
+    }
+    if (!points_.empty())
+        canvas_.Lines(points_);
+}
+
+void ProfilePlot::DrawDepthAxis(double deepest) {
+    const float x0 = -width_ / 4.0f;
+    points_.clear();
+    if (!(zoom_.y && zoom_.y->Valid())) {
+        const float k = geometry_.yScale;
+        const float top = geometry_.yOrigin;
+        const double limit = std::min(deepest, kDeepestTick);
+        if (deepest > 5.0) {
+            for (int d = 5; d < limit; d += 5) {
+                char text[16];
+                std::snprintf(text, sizeof text, "%4d", d);
+                canvas_.Label(x0 - 0.6f, top - static_cast<float>(d) * k - 0.05f,
+                              std::string_view(text).substr(0, 4));
+            }
+        }
+        for (int j = 1; j < limit; ++j) {
+            const float y = top - static_cast<float>(j) * k;
+            points_.push_back({x0, y});
+            points_.push_back({x0 + (j % 5 == 0 ? longTick_ : shortTick_), y});
+        }
+    } else {
+        const double first = zoom_.y->first;
+        const double last = zoom_.y->last;
+        const float lineHeight = canvas_.TextAscent() + canvas_.TextDescent();
+        const AxisTicks ticks = AxisTicks::Choose(
+            first, last, height_, [lineHeight](std::string_view) { return lineHeight; }, Px(12));
+        for (double d : ticks.Majors(first, last)) {
+            const std::string text = ticks.Format(d);
+            canvas_.Label(x0 - Px(6) - canvas_.TextWidth(text),
+                          DepthY(d) - canvas_.TextAscent() / 2.0f, text);
+            points_.push_back({x0, DepthY(d)});
+            points_.push_back({x0 + longTick_, DepthY(d)});
+        }
+        for (double d : ticks.Minors(first, last)) {
+            points_.push_back({x0, DepthY(d)});
+            points_.push_back({x0 + shortTick_, DepthY(d)});
+        }
+    }
+    if (!points_.empty())
+        canvas_.Lines(points_);
+}
+
+void ProfilePlot::DrawStairs(const Series& series, std::size_t records) {
+    canvas_.SetColor(series.color[0], series.color[1], series.color[2]);
+    const std::size_t intervals = std::min(records - 1, series.values.size());
+    // One staircase; an interval without a value (no correlation peak) leaves a gap.
+    points_.clear();
+    for (std::size_t i = 0; i < intervals; ++i) {
+        const float x = ValueX(series.values[i]);
+        const WorldPoint upper{x, geometry_.yOrigin - doc_.depths[i] * geometry_.yScale};
+        const WorldPoint lower{x, geometry_.yOrigin - doc_.depths[i + 1] * geometry_.yScale};
+        if (IsFinite(upper) && IsFinite(lower)) {
+            points_.push_back(upper);
+            points_.push_back(lower);
+            continue;
+        }
+        if (!points_.empty())
+            canvas_.LineStrip(points_);
+        points_.clear();
+    }
+    if (!points_.empty())
+        canvas_.LineStrip(points_);
+}
+
+} // namespace korvane
