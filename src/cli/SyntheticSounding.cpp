@@ -2,6 +2,7 @@
 
 #include "cli/CliError.h"
 #include "cli/NumberText.h"
+#include "sounding/Seg2Writer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,8 +15,10 @@ namespace korvane {
 
 namespace {
 
-// Onset of the recording before the hammer blow, seconds.
+// Onset of a wave file's recording before the hammer blow, seconds.
 constexpr double kPretrigger = 0.005;
+// What a SEG-2 trace holds before the trigger, seconds.
+constexpr double kSeg2Pretrigger = 0.008;
 // Window bracketing the S wavelet, samples before and after its centre.
 constexpr int kWindowBefore = 320;
 constexpr int kWindowAfter = 480;
@@ -161,9 +164,17 @@ double SyntheticSounding::TrueIntervalVelocity(int interval) const {
     return (SlantDistance(z1) - SlantDistance(z0)) / (STravelTime(z1) - STravelTime(z0));
 }
 
+double SyntheticSounding::TriggerTime() const {
+    return settings_.seg2 ? 0.0 : kPretrigger;
+}
+
+int SyntheticSounding::PretriggerSamples() const {
+    return static_cast<int>(std::lround(kSeg2Pretrigger / settings_.sampleInterval));
+}
+
 double SyntheticSounding::SCentre(int record) const {
     // The wavelet's onset, about one period before its centre, marks the arrival.
-    return kPretrigger + STravelTime(GeophoneDepth(record)) + 1.0 / settings_.sFrequency;
+    return TriggerTime() + STravelTime(GeophoneDepth(record)) + 1.0 / settings_.sFrequency;
 }
 
 SampleWindow SyntheticSounding::SWindow(int record) const {
@@ -176,28 +187,45 @@ SampleWindow SyntheticSounding::SWindow(int record) const {
 }
 
 std::string SyntheticSounding::FileName(int record) const {
-    char name[32];
-    std::snprintf(name, sizeof name, settings_.depthCount < 100 ? "shot_%02d.txt" : "shot_%03d.txt",
-                  shotNumbers_[record]);
+    char name[48];
+    if (settings_.seg2)
+        std::snprintf(name, sizeof name,
+                      settings_.depthCount < 100 ? "shot_%02d_%.2fm.sg2" : "shot_%03d_%.2fm.sg2",
+                      shotNumbers_[record], TipDepth(record));
+    else
+        std::snprintf(name, sizeof name,
+                      settings_.depthCount < 100 ? "shot_%02d.txt" : "shot_%03d.txt",
+                      shotNumbers_[record]);
     return name;
 }
 
-std::vector<double> SyntheticSounding::Wave(int record) const {
+std::string SyntheticSounding::FolderName() const {
+    return settings_.seg2 ? "records" : "waves";
+}
+
+std::vector<double> SyntheticSounding::Trace(int record, int strike) const {
     const double depth = GeophoneDepth(record);
     const double slant = SlantDistance(depth);
     const double sAmplitude = kSourceAmplitude / slant * std::exp(-slant / kDecayLength);
     // A horizontal geophone sees the P wave less as the ray turns vertical.
     const double pAmplitude = kPRatio * sAmplitude * settings_.hammerToRod / slant;
     const double sCentre = SCentre(record);
-    const double pCentre = kPretrigger + PTravelTime(depth) + 1.0 / settings_.pFrequency;
+    const double pCentre = TriggerTime() + PTravelTime(depth) + 1.0 / settings_.pFrequency;
+    // The right strike swings the S wave the other way; the P wave does not care.
+    const double sSigned = strike == 0 ? sAmplitude : -sAmplitude;
 
-    // Each record has its own noise stream, whatever order records are made in.
-    Random random(settings_.seed * 0x2545F4914F6CDD1Dull + static_cast<uint64_t>(record) + 1);
+    // Each record and strike has its own noise stream, whatever order they are made in.
+    Random random((settings_.seed * 0x2545F4914F6CDD1Dull + static_cast<uint64_t>(record) + 1) ^
+                  (static_cast<uint64_t>(strike) * 0x9E3779B97F4A7C15ull));
     const double offset = 0.02 * (2.0 * random.Uniform() - 1.0);
-    std::vector<double> wave(kDefaultSamplesPerRecord);
+    const double dt = settings_.sampleInterval;
+    const int before = settings_.seg2 ? PretriggerSamples() : 0;
+    const auto after = static_cast<std::size_t>(
+        std::ceil(static_cast<double>(kDefaultSamplesPerRecord) * kSampleInterval / dt - 1e-9));
+    std::vector<double> wave(static_cast<std::size_t>(before) + after);
     for (size_t j = 0; j < wave.size(); ++j) {
-        const double t = static_cast<double>(j) * kSampleInterval;
-        wave[j] = offset + sAmplitude * Ricker(t - sCentre, settings_.sFrequency) +
+        const double t = (static_cast<double>(j) - before) * dt;
+        wave[j] = offset + sSigned * Ricker(t - sCentre, settings_.sFrequency) +
                   pAmplitude * Ricker(t - pCentre, settings_.pFrequency) +
                   settings_.noiseLevel * random.Gaussian();
     }
@@ -211,18 +239,51 @@ void SyntheticSounding::WriteWave(int record, const std::filesystem::path& path)
     text += "Depth: " + Format("%.2f", TipDepth(record)) + " m\n";
     text += "Shot: " + std::to_string(shotNumbers_[record]) + "\n";
     text += "Source offset (m): " + Format("%.2f", settings_.hammerToRod) + "\n";
-    text += "Sample interval (us): 25\n";
-    text += "Samples: " + std::to_string(kDefaultSamplesPerRecord) + "\n";
+    const double dt = settings_.sampleInterval;
+    const std::vector<double> wave = Trace(record, 0);
+    text += "Sample interval (us): " + Format("%g", dt * 1e6) + "\n";
+    text += "Samples: " + std::to_string(wave.size()) + "\n";
     text += "Time(s)\tAmplitude(V)\n";
-    const std::vector<double> wave = Wave(record);
+    // Times with six decimals, as ever at 25 us; finer steps need more.
+    const char* format = dt == kSampleInterval ? "%.6f\t%.6f\n" : "%.9f\t%.6f\n";
     char line[64];
     for (size_t j = 0; j < wave.size(); ++j) {
-        std::snprintf(line, sizeof line, "%.6f\t%.6f\n", static_cast<double>(j) * kSampleInterval,
-                      wave[j]);
+        std::snprintf(line, sizeof line, format, static_cast<double>(j) * dt, wave[j]);
         text += line;
     }
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
+    file.close();
+    if (!file)
+        throw CliError(CliError::kFailure, path.string() + ": cannot write the file");
+}
+
+void SyntheticSounding::WriteSeg2(int record, const std::filesystem::path& path) const {
+    const std::vector<HeaderEntry> fileStrings = {
+        {"ACQUISITION_DATE", "01/JUN/2024"},
+        {"ACQUISITION_TIME",
+         "10:" + Format("%02.0f", static_cast<double>(shotNumbers_[record] % 60)) + ":00"},
+        {"INSTRUMENT", "KORVANE SIMULATE"},
+        {"UNITS", "METERS"},
+        {"NOTE", "Korvane synthetic seismic cone record\nSHOT " +
+                     std::to_string(shotNumbers_[record]) + "\nSOURCE_OFFSET " +
+                     Format("%.2f", settings_.hammerToRod)},
+    };
+    std::vector<Seg2Writer::Trace> traces(2);
+    const char* strikes[] = {"LEFT", "RIGHT"};
+    for (int strike = 0; strike < 2; ++strike) {
+        Seg2Writer::Trace& trace = traces[static_cast<std::size_t>(strike)];
+        const std::vector<double> wave = Trace(record, strike);
+        trace.samples.assign(wave.begin(), wave.end());
+        trace.interval = settings_.sampleInterval;
+        trace.delay = -PretriggerSamples() * settings_.sampleInterval;
+        trace.strings = {{"CHANNEL_NUMBER", std::to_string(strike + 1)},
+                         {"RECEIVER", "GEOPHONE HORIZONTAL"},
+                         {"SOURCE", std::string("HAMMER ") + strikes[strike] + " STRIKE"}};
+    }
+    const std::string bytes = Seg2Writer::Write(fileStrings, traces, 1);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
     file.close();
     if (!file)
         throw CliError(CliError::kFailure, path.string() + ": cannot write the file");
@@ -237,6 +298,10 @@ void SyntheticSounding::WriteModel(const std::filesystem::path& path) const {
     out << "geophone-to-tip " << Format("%.6f", settings_.geophoneToTip) << "\n";
     out << "s-wavelet-ricker-hz " << Format("%.1f", settings_.sFrequency) << "\n";
     out << "p-wavelet-ricker-hz " << Format("%.1f", settings_.pFrequency) << "\n";
+    if (settings_.seg2 || settings_.sampleInterval != kSampleInterval) {
+        out << "format " << (settings_.seg2 ? "seg2" : "wave") << "\n";
+        out << "sample-interval-s " << Format("%.9g", settings_.sampleInterval) << "\n";
+    }
     out << "# layer  top(m)  Vs(m/s)  Vp(m/s); the last layer has no bottom\n";
     for (const SoilLayer& layer : settings_.layers) {
         std::snprintf(line, sizeof line, "layer %.2f %.1f %.1f\n", layer.top, layer.vs, layer.vp);
@@ -268,13 +333,17 @@ void SyntheticSounding::WriteModel(const std::filesystem::path& path) const {
 }
 
 void SyntheticSounding::WriteTo(const std::filesystem::path& dir) const {
-    const std::filesystem::path waves = dir / "waves";
+    const std::filesystem::path waves = dir / FolderName();
     std::error_code error;
     std::filesystem::create_directories(waves, error);
     if (error)
         throw CliError(CliError::kFailure, waves.string() + ": " + error.message());
-    for (int r = 0; r < recordCount(); ++r)
-        WriteWave(r, waves / FileName(r));
+    for (int r = 0; r < recordCount(); ++r) {
+        if (settings_.seg2)
+            WriteSeg2(r, waves / FileName(r));
+        else
+            WriteWave(r, waves / FileName(r));
+    }
 
     std::ostringstream windows;
     for (int r = 0; r < recordCount(); ++r) {

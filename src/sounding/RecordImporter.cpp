@@ -44,8 +44,7 @@ Recording ReadWave(InputFile& file, uint32_t n, float geophoneToTip, const std::
     for (;;) {
         WaveFileReader::Parse(file.bytes(), static_cast<uint32_t>(wanted), channels, geophoneToTip,
                               text);
-        const std::vector<double> times(text.times.begin(), text.times.end());
-        reading = TimeColumn::Read(times, unit, TimeColumn::UnitOfHeader(text.lastHeaderLine),
+        reading = TimeColumn::Read(text.times, unit, TimeColumn::UnitOfHeader(text.lastHeaderLine),
                                    false, path);
         // On the grid a wave file gives its first samples as ever; lines after them stay unread.
         if (text.endOfData || reading.interval == kGrid || reading.interval < kShortestInterval)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace korvane {
 
@@ -17,6 +18,12 @@ bool Near(double value, double target) {
 std::string Number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+std::string Number9(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.9g", value);
     return text;
 }
 
@@ -72,7 +79,8 @@ TimeColumn::Reading TimeColumn::Read(const std::vector<double>& times, TimeUnit 
         return reading;
     }
     const double seconds = SecondsPer(used);
-    const double interval = step * seconds;
+    // Nine significant digits: what the averaging gains beyond them is rounding of the text.
+    const double interval = std::stod(Number9(step * seconds));
     const bool onGrid = Near(interval, kGridInterval);
     reading.interval = onGrid ? kGridInterval : interval;
     if (honourStart || !onGrid)

@@ -31,11 +31,12 @@ bool ScanWord(const char*& p, const char* end) {
     return p > start;
 }
 
-// A data line: time, then `count` amplitudes; the time only has to be a number.
-bool ParseDataLine(std::string_view line, float& time, float* amplitudes, int count) {
+// A data line: time, then `count` amplitudes; the time only has to be a number (read as a
+// double, which accepts and refuses the same text as a float).
+bool ParseDataLine(std::string_view line, double& time, float* amplitudes, int count) {
     const char* p = line.data();
     const char* end = p + line.size();
-    if (DecimalScan::Float(p, end, time) == Scan::NotANumber)
+    if (DecimalScan::Double(p, end, time) == Scan::NotANumber)
         return false;
     for (int c = 0; c < count; ++c)
         if (DecimalScan::Float(p, end, amplitudes[c]) != Scan::Number)
@@ -115,7 +116,7 @@ void WaveFileReader::Parse(std::string_view text, uint32_t maxSamples, int chann
             result.endOfData = true;
             break;
         }
-        float time = 0.0f;
+        double time = 0.0;
         if (!ParseDataLine(line, time, values.data(), count))
             throw KorvaneError(BadRecordMessage(j + 1));
         result.times.push_back(time);

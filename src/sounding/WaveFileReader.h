@@ -50,9 +50,9 @@ public:
     // their times, and line 7, which may name the unit of the time column. Same rules and
     // messages as ReadSamples; geophoneToTip only serves the depth check.
     struct Text {
-        float tipDepth = 0.0f; // metres
-        bool hasDepth = false; // line 2 was read
-        std::vector<float> times;
+        float tipDepth = 0.0f;                      // metres
+        bool hasDepth = false;                      // line 2 was read
+        std::vector<double> times;                  // seconds or whatever unit the file uses
         std::vector<std::vector<float>> amplitudes; // per channel, the samples taken
         uint32_t columns = 0;                       // amplitude columns of the first data line
         std::string lastHeaderLine;
