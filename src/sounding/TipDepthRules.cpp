@@ -133,8 +133,10 @@ std::optional<float> TipDepthRules::FromFileName(std::string_view name) {
             while (end < name.size() && DecimalScan::IsDigit(name[end]))
                 ++end;
         }
-        const bool metres = end < name.size() && Lower(name[end]) == 'm' &&
-                            (end + 1 == name.size() || !IsWordCharacter(name[end + 1]));
+        // "12.5m", "12.5m_left", "12.5m.sg2"; not "12.5ms" nor "12.5mm".
+        const bool metres =
+            end < name.size() && Lower(name[end]) == 'm' &&
+            (end + 1 == name.size() || name[end + 1] == '_' || !IsWordCharacter(name[end + 1]));
         if (metres) {
             const std::string_view text = name.substr(k, end - k);
             const std::optional<float> depth = WholeNumber(text);
