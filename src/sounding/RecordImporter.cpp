@@ -260,7 +260,14 @@ std::vector<float> RecordImporter::OnGrid(const RecordedTrace& trace, uint32_t s
             out[static_cast<std::size_t>(k)] = source[static_cast<std::size_t>(k + offset)];
             sum += out[static_cast<std::size_t>(k)];
         }
-        const float mean = sum / static_cast<float>(last - first);
+        float mean = sum / static_cast<float>(last - first);
+        if (!std::isfinite(mean)) {
+            // The float sum overflowed on amplitudes near the float range; their mean does not.
+            double wide = 0.0;
+            for (long long k = first; k < last; ++k)
+                wide += out[static_cast<std::size_t>(k)];
+            mean = static_cast<float>(wide / static_cast<double>(last - first));
+        }
         std::fill(out.begin(), out.begin() + first, mean);
         std::fill(out.begin() + last, out.end(), mean);
         return out;
@@ -284,6 +291,10 @@ std::vector<float> RecordImporter::OnGrid(const RecordedTrace& trace, uint32_t s
     const double mean = to >= from ? sum / static_cast<double>(to - from + 1) : source[0];
     const Resampler resampler(trace.interval, kGrid);
     resampler.Run(source.data(), source.size(), trace.delay, mean, out.data(), out.size());
+    for (float v : out)
+        if (!std::isfinite(v))
+            throw KorvaneError(what + " has amplitudes too large to resample within the range of "
+                                      "a float");
     return out;
 }
 

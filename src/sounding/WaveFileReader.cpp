@@ -159,7 +159,14 @@ void WaveFileReader::FillRecord(const std::vector<float>& samples, float* raw, u
         sum += raw[count];
     }
     if (count < n) {
-        const float mean = count > 0 ? sum / static_cast<float>(count) : 0.0f;
+        float mean = count > 0 ? sum / static_cast<float>(count) : 0.0f;
+        if (!std::isfinite(mean)) {
+            // The float sum overflowed on amplitudes near the float range; their mean does not.
+            double wide = 0.0;
+            for (uint32_t k = 0; k < count; ++k)
+                wide += raw[k];
+            mean = static_cast<float>(wide / count);
+        }
         std::fill(raw + count, raw + n, mean);
     }
 }

@@ -67,7 +67,8 @@ public:
     static bool IsDepthLine(std::string_view line, float& number);
 
     // Copies up to n samples into raw and fills the rest with their mean (a float sum in file
-    // order, as the format has always been read); zeros when there is no sample.
+    // order, as the format has always been read; in double precision when that sum overflows);
+    // zeros when there is no sample.
     static void FillRecord(const std::vector<float>& samples, float* raw, uint32_t n);
     // The band filter of a raw record: the filtered wave and bins 0..99 of its spectrum.
     static void FilterRecord(const float* raw, float* filtered, uint32_t n, float* spectrumReal,

@@ -110,6 +110,8 @@ TEST(WaveFileReader, SamplesEndAtOneRecordOrAtTheLastLineBreak) {
     EXPECT_EQ(none.error, "");
     EXPECT_EQ(none.raw, std::vector<float>(8192, 0.0f));
     EXPECT_EQ(ReadText(Header() + DataLines(8191) + "0 7").taken, 8191u);
+    // Amplitudes near the float range overflow a float sum, not their mean.
+    EXPECT_EQ(ReadText(Header() + "0 3e38\n0 3e38\n").raw[2], 3e38f);
 }
 
 // The reader as a C program would write it with fgets and sscanf, plus the documented
