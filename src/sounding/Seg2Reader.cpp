@@ -100,6 +100,7 @@ std::vector<std::string> NoteLines(std::string_view value, const std::string& te
 std::vector<HeaderEntry> ReadStrings(const Bytes& bytes, uint64_t begin, uint64_t end,
                                      const Terminators& terminators, const std::string& block) {
     std::vector<HeaderEntry> entries;
+    std::vector<HeaderEntry> noteLines; // after the block's own keywords, which they never hide
     uint64_t at = begin;
     while (at + 2 <= end) {
         const uint16_t length = bytes.U16(at);
@@ -130,23 +131,26 @@ std::vector<HeaderEntry> ReadStrings(const Bytes& bytes, uint64_t begin, uint64_
         HeaderEntry entry = Entry(text);
         if (entry.keyword == "NOTE") {
             // Each line of a note may itself read "KEYWORD value".
-            std::vector<HeaderEntry> lines;
             for (const std::string& line : NoteLines(entry.value, terminators.line))
                 if (!Trim(line).empty())
-                    lines.push_back(Entry(line));
-            entries.push_back(std::move(entry));
-            entries.insert(entries.end(), lines.begin(), lines.end());
-        } else if (!entry.keyword.empty()) {
-            entries.push_back(std::move(entry));
+                    noteLines.push_back(Entry(line));
         }
+        if (!entry.keyword.empty())
+            entries.push_back(std::move(entry));
         at += length;
     }
+    entries.insert(entries.end(), noteLines.begin(), noteLines.end());
     return entries;
 }
 
+// The first entry of the keyword, compared without case.
 const HeaderEntry* Find(const std::vector<HeaderEntry>& entries, std::string_view keyword) {
+    const auto same = [](char a, char b) {
+        return (a >= 'a' && a <= 'z' ? a - 'a' + 'A' : a) == b;
+    };
     for (const HeaderEntry& entry : entries)
-        if (entry.keyword == keyword)
+        if (std::equal(entry.keyword.begin(), entry.keyword.end(), keyword.begin(), keyword.end(),
+                       same))
             return &entry;
     return nullptr;
 }
