@@ -25,18 +25,10 @@ std::string ScratchPath() {
     return folder + "/korvane-seg2-fuzz-" + std::to_string(::getpid()) + ".sg2";
 }
 
-const std::string& Scratch() {
-    static const std::string path = ScratchPath();
-    return path;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // The scratch file goes when the fuzzer ends.
-    static const bool cleanup = std::atexit([] { std::remove(Scratch().c_str()); }) == 0;
-    (void)cleanup;
-    const std::string& path = Scratch();
+    static const std::string path = ScratchPath();
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
         if (size > 0)
             std::fwrite(data, 1, size, f);
@@ -70,5 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     } catch (const korvane::KorvaneError&) {
     }
+    // libFuzzer ends without running exit handlers: leave nothing behind after any run.
+    std::remove(path.c_str());
     return 0;
 }
