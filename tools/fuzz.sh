@@ -2,6 +2,8 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each one.
 #   tools/fuzz.sh [RUNS [DOCUMENT_RUNS]]  a fixed number of runs per target (default 20000;
 #                                         the document target may get its own count)
+# Targets: wave_file_fuzzer (the wave reader), document_fuzzer (.kvn documents), seg2_fuzzer
+# (the import layer from SEG-2 seeds: SEG-2, column text and the resampler).
 #   tools/fuzz.sh --time SECS             run each target for SECS seconds
 # A crash, hang, leak, sanitizer report or a single allocation of 16 MB or more (no input of
 # at most 64 KB can justify one) stops the run with a non-zero status; the input that caused it
@@ -17,14 +19,15 @@ fi
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKORVANE_BUILD_FUZZ=ON -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_TESTS=OFF \
   -DKORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target wave_file_fuzzer document_fuzzer
+cmake --build build-fuzz --target wave_file_fuzzer document_fuzzer seg2_fuzzer
 mkdir -p build-fuzz/artifacts
-for target in wave_file_fuzzer document_fuzzer; do
+for target in wave_file_fuzzer document_fuzzer seg2_fuzzer; do
   corpus=fuzz/corpus/${target%_fuzzer}
-  limit=("${document_limit[@]}")
+  limit=("${wave_limit[@]}")
   if [ "$target" = wave_file_fuzzer ]; then
     corpus=fuzz/corpus/wave
-    limit=("${wave_limit[@]}")
+  elif [ "$target" = document_fuzzer ]; then
+    limit=("${document_limit[@]}")
   fi
   work=$(mktemp -d)
   cp "$corpus"/* "$work"/

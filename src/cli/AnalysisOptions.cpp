@@ -10,6 +10,7 @@
 #include "sounding/CKorvaneDoc.h"
 
 #include <ostream>
+#include <string>
 
 namespace korvane {
 
@@ -19,10 +20,14 @@ bool AnalysisOptions::Requested(const CliOptions& options) {
 }
 
 void AnalysisOptions::CheckUsage(const CliOptions& options, bool tableOnStandardOutput) {
-    if (options.oppositeChannel)
+    if (options.oppositeChannel && options.command == "open")
         throw CliError(CliError::kUsage,
-                       "--opposite-channel: this build reads one trace per wave file; load the "
-                       "opposite strikes as files of the same depth and add --strike-pairs");
+                       "--opposite-channel chooses traces of recordings; a document holds its "
+                       "records already");
+    if (options.oppositeChannel && *options.oppositeChannel == options.channel)
+        throw CliError(CliError::kUsage, "--opposite-channel " +
+                                             std::to_string(*options.oppositeChannel) +
+                                             ": the same trace as --channel");
     if (options.csv == "-" && tableOnStandardOutput)
         throw CliError(CliError::kUsage,
                        "--csv -: standard output already takes the velocity table; give "
@@ -36,7 +41,8 @@ void AnalysisOptions::ApplyTo(const CliOptions& options, CKorvaneDoc& doc) {
         settings.lag = *options.lag;
     if (options.fit)
         settings.fit = *options.fit;
-    if (options.strikePairs)
+    // Two traces of every file are meant to be a left and a right strike.
+    if (options.strikePairs || options.oppositeChannel)
         settings.strikePairs = true;
 }
 

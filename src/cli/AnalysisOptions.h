@@ -15,8 +15,8 @@ public:
     // Whether any analysis option was given.
     static bool Requested(const CliOptions& options);
 
-    // Refuses, before any work, what cannot be done: --opposite-channel (needs channel import)
-    // and the table and the CSV both on standard output.
+    // Refuses, before any work, what cannot be done: --opposite-channel on a document or equal
+    // to --channel, and the table and the CSV both on standard output.
     static void CheckUsage(const CliOptions& options, bool tableOnStandardOutput);
 
     // Puts the options' choices into the document's analysis settings.

@@ -12,10 +12,10 @@ namespace korvane {
 // Everything the command line asked for, already checked for syntax: numbers are parsed
 // strictly and distances are finite. Which fields matter depends on the command.
 struct CliOptions {
-    std::string command; // "process", "open", "autocorrelate" or "simulate"
+    std::string command; // "process", "open", "autocorrelate", "inspect", "convert", "simulate"
     bool quiet = false;
 
-    std::vector<std::string> inputs;     // wave files and folders, or one document
+    std::vector<std::string> inputs;     // recordings and folders, or one document
     std::optional<double> geophoneToTip; // metres
     std::optional<double> hammerToRod;   // metres
     std::string window;                  // "FIRST:LAST" or "auto" as typed, empty when not given
@@ -23,6 +23,12 @@ struct CliOptions {
     std::string diagnosticsDir; // empty: the working directory
     std::optional<std::string> table;
     std::string saveFile;
+
+    // reading recordings (process, autocorrelate, inspect, convert)
+    int channel = 1;          // 1-based trace or amplitude column
+    std::string depthsFile;   // lines "NAME TIPDEPTH"
+    std::string depthKeyword; // header keyword holding the tip depth
+    std::string timeUnit;     // "s", "ms", "us" or empty
 
     // open
     bool correlate = false;
@@ -38,8 +44,10 @@ struct CliOptions {
     bool rawWaves = false; // --raw, else --filtered
     std::string outFile;   // empty or "-": standard output
 
-    // simulate
+    // simulate, convert
     std::string outDir;
+    std::string format = "wave";   // simulate: "wave" or "seg2"
+    double sampleInterval = 25e-6; // simulate: seconds
     int depthCount = 24;
     uint64_t seed = 1;
     std::string layers;               // empty: the default ground model

@@ -3,6 +3,8 @@
 #include "cli/AutocorrelateCommand.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
+#include "cli/ConvertCommand.h"
+#include "cli/InspectCommand.h"
 #include "cli/NumberText.h"
 #include "cli/OpenCommand.h"
 #include "cli/ProcessCommand.h"
@@ -18,11 +20,22 @@ namespace korvane {
 
 namespace {
 
-constexpr const char* kFormats = R"(
-Files:
+constexpr const char* kFormats = R"text(
+Files (recognised by their content, never by their name):
   Wave file    text: 7 header lines, line 2 "Depth: <cone tip depth> m", then one line
-               "time amplitude" per sample (25 us apart whatever the time column says;
-               up to 8192 samples, a shorter record is filled with its mean).
+               "time amplitude" per sample, 25 us apart (up to 8192 samples; a shorter
+               record is filled with its mean).
+  Columns      text: any header lines, then rows "time amplitude amplitude ..." separated
+               by blanks, tabs, commas or semicolons; --channel N takes amplitude column N.
+  SEG-2        the binary format of engineering seismographs (any byte order, data format
+               codes 1 to 5); --channel N takes trace N. Pre-trigger samples are dropped.
+  Records at another sample interval are resampled to 25 us (band-limited). A text time
+  column that does not step by 25 us needs its unit: --time-unit, or a header such as
+  "Time(s)" on the line above the rows. The cone tip depth of a file that is not a wave
+  file comes from --depths, from --depth-keyword, or from a number followed by "m" in the
+  file name (scpt_12.50m.sg2).
+  Depths file  one line "NAME TIPDEPTH" per file (the file name without folder, metres);
+               it overrides the depth of every file it names, wave files included.
   Windows file one line "first last" (sample numbers) per record, in ascending depth
                order; blank lines and lines starting with '#' are ignored. Every window must
                satisfy 0 <= first, first + 50 <= last <= 8191.
@@ -35,10 +48,12 @@ Files:
 
 Exit status: 0 success, 1 a file could not be read or written (nothing is written then),
 2 bad usage or windows.
-)";
+)text";
 
 // Raw option texts; numbers are converted strictly once CLI11 is done.
 struct RawOptions {
+    std::string channel;
+    std::string sampleInterval;
     std::string geophoneToTip;
     std::string hammerToRod;
     std::string depthCount;
@@ -100,13 +115,34 @@ void AddAnalysisOptions(CLI::App* command, CliOptions& options, RawOptions& raw)
         ->type_name("FILE");
 }
 
+void AddImportOptions(CLI::App* command, CliOptions& options, RawOptions& raw) {
+    command
+        ->add_option("--channel", raw.channel,
+                     "Trace (SEG-2) or amplitude column (text) to take, from 1 (default 1)")
+        ->type_name("N");
+    command
+        ->add_option("--depths", options.depthsFile,
+                     "Cone tip depths: one line \"NAME TIPDEPTH\" per file (file name without "
+                     "folder, metres); overrides what the files say")
+        ->type_name("FILE");
+    command
+        ->add_option("--depth-keyword", options.depthKeyword,
+                     "Header keyword whose value starts with the tip depth (SEG-2 strings and "
+                     "NOTE lines, text header lines)")
+        ->type_name("KEY");
+    command
+        ->add_option("--time-unit", options.timeUnit,
+                     "Unit of the time column of text files; resamples them to 25 us")
+        ->type_name("s|ms|us");
+}
+
 void AddQuiet(CLI::App* command, CliOptions& options) {
     command->add_flag("-q,--quiet", options.quiet, "No progress bar on standard error");
 }
 
 void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
     CLI::App* process =
-        app.add_subcommand("process", "Load wave files, run the cross-correlation and write the "
+        app.add_subcommand("process", "Load recordings, run the cross-correlation and write the "
                                       "velocity table");
     process->footer("A folder stands for its regular files in name order. The records are "
                     "put in ascending depth order; \"phase.txt\", \"original_data.txt\" and "
@@ -130,9 +166,11 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
                      "--csv - takes it)")
         ->type_name("FILE");
     process->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
+    AddImportOptions(process, options, raw);
     AddAnalysisOptions(process, options, raw);
     AddQuiet(process, options);
-    process->add_option("WAVEFILE", options.inputs, "Wave files or folders")->required();
+    process->add_option("WAVEFILE", options.inputs, "Recordings (wave, columns, SEG-2) or folders")
+        ->required();
 }
 
 void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw) {
@@ -163,7 +201,7 @@ void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
     CLI::App* autocorrelate = app.add_subcommand(
         "autocorrelate", "Autocorrelate every record (whole raw wave or windowed filtered "
                          "wave) and write the curves as text");
-    autocorrelate->footer("INPUT is one .kvn document, or wave files and folders as for process.\n"
+    autocorrelate->footer("INPUT is one .kvn document, or recordings and folders as for process.\n"
                           "Output: a line \"# <raw|filtered> autocorrelations of <n> records\", "
                           "then per record "
                           "in ascending depth \"record <k> depth <m> first <sample> last <sample> "
@@ -193,18 +231,48 @@ void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
         ->type_name("FILE");
     autocorrelate->add_option("--save", options.saveFile, "Save the document")
         ->type_name("FILE.kvn");
+    AddImportOptions(autocorrelate, options, raw);
     AddQuiet(autocorrelate, options);
-    autocorrelate->add_option("INPUT", options.inputs, "Document or wave files")->required();
+    autocorrelate->add_option("INPUT", options.inputs, "Document or recordings")->required();
+}
+
+void AddInspect(CLI::App& app, CliOptions& options, RawOptions& raw) {
+    CLI::App* inspect = app.add_subcommand(
+        "inspect", "List every trace of every recording: format, samples, interval, delay, "
+                   "tip depth");
+    inspect->footer("Output: a header line, then one line per trace, tab separated: path, "
+                    "format (wave, columns, seg2), trace, samples, interval_s, delay_s, "
+                    "tip_depth_m (\"-\" when no rule gives one). Notes go to standard error. "
+                    "Exit status 1 names the first defective file.");
+    AddImportOptions(inspect, options, raw);
+    inspect->add_option("FILE", options.inputs, "Recordings or folders")->required();
+}
+
+void AddConvert(CLI::App& app, CliOptions& options, RawOptions& raw) {
+    CLI::App* convert = app.add_subcommand(
+        "convert", "Write every recording as a wave file of Korvane's own format (8192 samples "
+                   "at 25 us, the tip depth on line 2)");
+    convert->footer("DIR/<name>.txt for each FILE; the folder is created. Nothing is written "
+                    "when any file is defective, when two files would get the same name or "
+                    "when a file would overwrite its input.");
+    convert->add_option("--out", options.outDir, "Output folder")->type_name("DIR")->required();
+    AddImportOptions(convert, options, raw);
+    convert->add_option("FILE", options.inputs, "Recordings or folders")->required();
 }
 
 void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
     CLI::App* simulate = app.add_subcommand(
-        "simulate", "Write a synthetic sounding: DIR/waves/*.txt, DIR/windows.txt and "
-                    "DIR/model.txt (layer model, travel times, true interval velocities)");
+        "simulate", "Write a synthetic sounding: DIR/waves/*.txt (or DIR/records/*.sg2), "
+                    "DIR/windows.txt and DIR/model.txt (layer model, travel times, true interval "
+                    "velocities)");
     simulate->footer("The default ground model has five layers (tops 0, 2.6, 7.3, 12.8 and "
                      "18.4 m; Vs 140, 180, 235, 290 and 360 m/s). Cone tip depths run from 1 "
                      "m "
-                     "in steps of --step (default 1 m). The same seed gives the same files.");
+                     "in steps of --step (default 1 m). The same seed gives the same files. With "
+                     "--format seg2 each file holds two traces, a left and a right strike (S wave "
+                     "of opposite polarity, P wave alike), 8 ms of them before the trigger, and is "
+                     "named after its tip depth (shot_07_3.00m.sg2); the windows count from the "
+                     "trigger.");
     simulate->add_option("--out", options.outDir, "Output folder")->type_name("DIR")->required();
     simulate->add_option("--depths", raw.depthCount, "Number of test depths, 2 to 200 (default 24)")
         ->type_name("N");
@@ -231,6 +299,12 @@ void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
         ->add_option("--jitter", raw.jitter,
                      "Standard deviation of each shot's trigger timing error (default 0)")
         ->type_name("MS");
+    simulate->add_option("--format", options.format, "File format: wave (default) or seg2")
+        ->type_name("wave|seg2");
+    simulate
+        ->add_option("--sample-interval", raw.sampleInterval,
+                     "Seconds between samples, 0.000001 to 0.001 (default 0.000025)")
+        ->type_name("SECONDS");
 }
 
 // A finite number from lowest to highest (inclusive) for a simulate option; range is the same
@@ -255,6 +329,26 @@ std::optional<double> Distance(const std::string& text, const char* name) {
 }
 
 void ConvertNumbers(const RawOptions& raw, CliOptions& options) {
+    if (!raw.channel.empty()) {
+        const std::optional<int32_t> channel = NumberText::ToInt(raw.channel);
+        if (!channel || *channel < 1)
+            throw CliError(CliError::kUsage,
+                           "--channel " + raw.channel + ": expected a whole number from 1");
+        options.channel = *channel;
+    }
+    if (!options.timeUnit.empty() && options.timeUnit != "s" && options.timeUnit != "ms" &&
+        options.timeUnit != "us")
+        throw CliError(CliError::kUsage,
+                       "--time-unit " + options.timeUnit + ": expected s, ms or us");
+    if (options.format != "wave" && options.format != "seg2")
+        throw CliError(CliError::kUsage, "--format " + options.format + ": expected wave or seg2");
+    if (!raw.sampleInterval.empty()) {
+        const std::optional<double> interval = NumberText::ToDouble(raw.sampleInterval);
+        if (!interval || *interval < 1e-6 || *interval > 1e-3)
+            throw CliError(CliError::kUsage, "--sample-interval " + raw.sampleInterval +
+                                                 ": expected seconds from 0.000001 to 0.001");
+        options.sampleInterval = *interval;
+    }
     options.geophoneToTip = Distance(raw.geophoneToTip, "--geophone-to-tip");
     options.hammerToRod = Distance(raw.hammerToRod, "--hammer-to-rod");
     if (!raw.depthCount.empty()) {
@@ -314,21 +408,26 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
     AddProcess(app, options, raw);
     AddOpen(app, options, raw);
     AddAutocorrelate(app, options, raw);
+    AddInspect(app, options, raw);
+    AddConvert(app, options, raw);
     AddSimulate(app, options, raw);
 #ifndef KORVANE_NO_PLOT
     // Listed for --help only: main() hands "plot" to PlotCommand before we parse.
     app.add_subcommand("plot", "Draw a display mode of a document or of wave files into a "
                                "PNG, SVG or PDF file (korvane-cli plot --help)");
-    constexpr const char* kCommandList = "process, open, autocorrelate, simulate and plot";
+    constexpr const char* kCommandList =
+        "process, open, autocorrelate, inspect, convert, simulate and plot";
 #else
-    constexpr const char* kCommandList = "process, open, autocorrelate and simulate";
+    constexpr const char* kCommandList = "process, open, autocorrelate, inspect, convert and "
+                                         "simulate";
 #endif
 
     try {
         // CLI11 would only say that a command is required.
         const std::string first = argc > 1 ? argv[1] : "-";
         if (!first.starts_with('-') && first != "process" && first != "open" &&
-            first != "autocorrelate" && first != "simulate")
+            first != "autocorrelate" && first != "inspect" && first != "convert" &&
+            first != "simulate")
             throw CliError(CliError::kUsage, "korvane-cli: unknown command \"" + first +
                                                  "\"; the commands are " + kCommandList);
         app.parse(argc, argv);
@@ -347,6 +446,10 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
             OpenCommand::Run(options, out, err);
         else if (options.command == "autocorrelate")
             AutocorrelateCommand::Run(options, out, err);
+        else if (options.command == "inspect")
+            InspectCommand::Run(options, out, err);
+        else if (options.command == "convert")
+            ConvertCommand::Run(options, out, err);
         else
             SimulateCommand::Run(options, out);
         out.flush();

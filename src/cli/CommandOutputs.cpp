@@ -7,6 +7,7 @@
 #include "sounding/FixedDecimal.h"
 #include "sounding/VelocityTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -15,8 +16,12 @@
 namespace korvane {
 
 void CommandOutputs::Require(const CommandResult& result, std::ostream& err) {
-    if (!result.warning.empty())
-        err << "warning: " << result.warning << '\n';
+    std::size_t start = 0;
+    while (start < result.warning.size()) {
+        const std::size_t end = std::min(result.warning.find('\n', start), result.warning.size());
+        err << "warning: " << result.warning.substr(start, end - start) << '\n';
+        start = end + 1;
+    }
     if (result.ok())
         return;
     const std::string message =

@@ -21,6 +21,8 @@ void SimulateCommand::Run(const CliOptions& options, std::ostream& out) {
         settings.hammerToRod = *options.hammerToRod;
     if (options.geophoneToTip)
         settings.geophoneToTip = *options.geophoneToTip;
+    settings.seg2 = options.format == "seg2";
+    settings.sampleInterval = options.sampleInterval;
     if (!options.layers.empty())
         settings.layers = SyntheticSounding::ParseLayers(options.layers);
 
@@ -28,9 +30,9 @@ void SimulateCommand::Run(const CliOptions& options, std::ostream& out) {
     if (sounding.GeophoneDepth(0) <= 0.0)
         throw CliError(CliError::kUsage, "--geophone-to-tip puts the first geophone above ground");
     sounding.WriteTo(options.outDir);
-    out << "Wrote " << sounding.shotCount() << " wave files to "
-        << (std::filesystem::path(options.outDir) / "waves").string() << ", windows.txt and "
-        << "model.txt to " << options.outDir << '\n';
+    out << "Wrote " << sounding.shotCount() << (settings.seg2 ? " SEG-2" : " wave") << " files to "
+        << (std::filesystem::path(options.outDir) / sounding.FolderName()).string()
+        << ", windows.txt and model.txt to " << options.outDir << '\n';
 }
 
 } // namespace korvane

@@ -10,6 +10,7 @@
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/DocumentFile.h"
 #include "sounding/LoadPipeline.h"
+#include "sounding/TipDepthRules.h"
 
 #include <filesystem>
 #include <ostream>
@@ -19,6 +20,7 @@ namespace korvane {
 void SoundingInput::LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
                               const WindowSettings& windows, TerminalProgress& progress,
                               std::ostream& err) {
+    const ImportOptions import = Import(options);
     const std::vector<std::string> files = InputFileList::Expand(options.inputs);
     windows.Check(static_cast<int>(files.size()), doc.samplesPerRecord);
 
@@ -35,7 +37,7 @@ void SoundingInput::LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
     if (options.hammerToRod)
         doc.hammerToRod = static_cast<float>(*options.hammerToRod);
 
-    const CommandResult result = LoadSounding(doc, files, diagnostics, progress);
+    const CommandResult result = LoadSounding(doc, files, diagnostics, progress, import);
     progress.Finish();
     CommandOutputs::Require(result, err);
     windows.ApplyTo(doc);
@@ -50,6 +52,22 @@ void SoundingInput::OpenDocument(CKorvaneDoc& doc, const std::string& path, std:
     }
     for (const std::string& warning : warnings)
         err << "warning: " << path << ": " << warning << '\n';
+}
+
+ImportOptions SoundingInput::Import(const CliOptions& options) {
+    ImportOptions import;
+    import.channel = options.channel;
+    import.oppositeChannel = options.oppositeChannel;
+    import.timeUnit = ParseTimeUnit(options.timeUnit).value_or(TimeUnit::Unknown);
+    import.depthKeyword = options.depthKeyword;
+    if (!options.depthsFile.empty()) {
+        try {
+            import.depths = TipDepthRules::ReadDepthsFile(options.depthsFile);
+        } catch (const KorvaneError& error) {
+            throw CliError(CliError::kUsage, error.what());
+        }
+    }
+    return import;
 }
 
 WindowSettings SoundingInput::Windows(const CliOptions& options) {

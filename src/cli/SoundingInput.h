@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sounding/ImportOptions.h"
+
 #include <iosfwd>
 #include <string>
 
@@ -10,10 +12,10 @@ class TerminalProgress;
 class WindowSettings;
 struct CliOptions;
 
-// Brings a Sounding into the document for a command: from wave files (with the options'
-// geometry, diagnostics folder and windows) or from a document file. Everything that can be
-// checked is checked before the first file is read, and the diagnostic files appear only after
-// a load that succeeded, so a failure writes nothing. Failures throw CliError.
+// Brings a Sounding into the document for a command: from recordings (with the options'
+// geometry, import settings, diagnostics folder and windows) or from a document file. Everything
+// that can be checked is checked before the first file is read, and the diagnostic files appear
+// only after a load that succeeded, so a failure writes nothing. Failures throw CliError.
 class SoundingInput {
 public:
     static void LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
@@ -25,6 +27,10 @@ public:
 
     // The windows of the options: none, --window or --windows.
     static WindowSettings Windows(const CliOptions& options);
+
+    // How the options read recordings: --channel, --time-unit, --depth-keyword and the
+    // depths file of --depths (read here; a defect in it is a usage error).
+    static ImportOptions Import(const CliOptions& options);
 };
 
 } // namespace korvane

@@ -3,8 +3,10 @@
 #include "cli/CliError.h"
 #include "cli/NumberText.h"
 #include "sounding/FixedDecimal.h"
+#include "sounding/Seg2Writer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -15,8 +17,10 @@ namespace korvane {
 
 namespace {
 
-// Onset of the recording before the hammer blow, seconds.
+// Onset of a wave file's recording before the hammer blow, seconds.
 constexpr double kPretrigger = 0.005;
+// What a SEG-2 trace holds before the trigger, seconds.
+constexpr double kSeg2Pretrigger = 0.008;
 // Window bracketing the S wavelet, samples before and after its centre.
 constexpr int kWindowBefore = 320;
 constexpr int kWindowAfter = 480;
@@ -56,6 +60,14 @@ double Ricker(double t, double frequency) {
 
 std::string Format(double value, int decimals) {
     return FixedDecimal::Text(value, decimals);
+}
+
+// printf "%.<digits>g" with '.' in every locale.
+std::string General(double value, int digits) {
+    char text[64];
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+    return std::string(text, end.ptr);
 }
 
 } // namespace
@@ -160,9 +172,17 @@ double SyntheticSounding::TrueIntervalVelocity(int interval) const {
     return (SlantDistance(z1) - SlantDistance(z0)) / (STravelTime(z1) - STravelTime(z0));
 }
 
+double SyntheticSounding::TriggerTime() const {
+    return settings_.seg2 ? 0.0 : kPretrigger;
+}
+
+int SyntheticSounding::PretriggerSamples() const {
+    return static_cast<int>(std::lround(kSeg2Pretrigger / settings_.sampleInterval));
+}
+
 double SyntheticSounding::SCentre(int record) const {
     // The wavelet's onset, about one period before its centre, marks the arrival.
-    return kPretrigger + STravelTime(GeophoneDepth(record)) + 1.0 / settings_.sFrequency;
+    return TriggerTime() + STravelTime(GeophoneDepth(record)) + 1.0 / settings_.sFrequency;
 }
 
 SampleWindow SyntheticSounding::SWindow(int record) const {
@@ -175,36 +195,56 @@ SampleWindow SyntheticSounding::SWindow(int record) const {
 }
 
 std::string SyntheticSounding::FileName(int shot) const {
-    char name[32];
-    std::snprintf(name, sizeof name, shotCount() < 100 ? "shot_%02d.txt" : "shot_%03d.txt",
-                  shotNumbers_[shot]);
+    char name[48];
+    if (settings_.seg2)
+        std::snprintf(name, sizeof name, shotCount() < 100 ? "shot_%02d_" : "shot_%03d_",
+                      shotNumbers_[shot]);
+    else
+        std::snprintf(name, sizeof name, shotCount() < 100 ? "shot_%02d.txt" : "shot_%03d.txt",
+                      shotNumbers_[shot]);
+    if (settings_.seg2)
+        return name + Format(TipDepth(shot / settings_.strikes), 2) + "m.sg2";
     return name;
 }
 
-std::vector<double> SyntheticSounding::Wave(int shot) const {
+std::string SyntheticSounding::FolderName() const {
+    return settings_.seg2 ? "records" : "waves";
+}
+
+std::vector<double> SyntheticSounding::Trace(int shot, int strike) const {
     const int record = shot / settings_.strikes;
     const double depth = GeophoneDepth(record);
     const double slant = SlantDistance(depth);
-    // The second strike hits the other side of the beam: the S wave turns over.
-    const double sAmplitude = (shot % settings_.strikes == 1 ? -1.0 : 1.0) * kSourceAmplitude /
-                              slant * std::exp(-slant / kDecayLength);
+    const double sAmplitude = kSourceAmplitude / slant * std::exp(-slant / kDecayLength);
     // A horizontal geophone sees the P wave less as the ray turns vertical.
     const double pAmplitude = kPRatio * sAmplitude * settings_.hammerToRod / slant;
-    // A late trigger shifts the whole shot.
+    // A right strike, in its own file or as a file's second trace, swings the S wave the other
+    // way; the P wave does not care.
+    const bool right = (shot % settings_.strikes == 1) != (strike == 1);
+    const double sSigned = right ? -sAmplitude : sAmplitude;
+    // A late trigger shifts the whole blow.
     double trigger = 0.0;
     if (settings_.triggerJitter > 0.0)
         trigger = settings_.triggerJitter *
-                  Random(settings_.seed ^ (0x7E1663ull + static_cast<uint64_t>(shot))).Gaussian();
+                  Random(settings_.seed ^ (0x7E1663ull + static_cast<uint64_t>(shot) +
+                                           static_cast<uint64_t>(strike) * 0x10000ull))
+                      .Gaussian();
     const double sCentre = SCentre(record) + trigger;
-    const double pCentre = kPretrigger + PTravelTime(depth) + 1.0 / settings_.pFrequency + trigger;
+    const double pCentre =
+        TriggerTime() + PTravelTime(depth) + 1.0 / settings_.pFrequency + trigger;
 
-    // Each shot has its own noise stream, whatever order shots are made in.
-    Random random(settings_.seed * 0x2545F4914F6CDD1Dull + static_cast<uint64_t>(shot) + 1);
+    // Each blow has its own noise stream, whatever order they are made in.
+    Random random((settings_.seed * 0x2545F4914F6CDD1Dull + static_cast<uint64_t>(shot) + 1) ^
+                  (static_cast<uint64_t>(strike) * 0x9E3779B97F4A7C15ull));
     const double offset = 0.02 * (2.0 * random.Uniform() - 1.0);
-    std::vector<double> wave(kDefaultSamplesPerRecord);
+    const double dt = settings_.sampleInterval;
+    const int before = settings_.seg2 ? PretriggerSamples() : 0;
+    const auto after = static_cast<std::size_t>(
+        std::ceil(static_cast<double>(kDefaultSamplesPerRecord) * kSampleInterval / dt - 1e-9));
+    std::vector<double> wave(static_cast<std::size_t>(before) + after);
     for (size_t j = 0; j < wave.size(); ++j) {
-        const double t = static_cast<double>(j) * kSampleInterval;
-        wave[j] = offset + sAmplitude * Ricker(t - sCentre, settings_.sFrequency) +
+        const double t = (static_cast<double>(j) - before) * dt;
+        wave[j] = offset + sSigned * Ricker(t - sCentre, settings_.sFrequency) +
                   pAmplitude * Ricker(t - pCentre, settings_.pFrequency) +
                   settings_.noiseLevel * random.Gaussian();
     }
@@ -219,15 +259,49 @@ void SyntheticSounding::WriteWave(int shot, const std::filesystem::path& path) c
     text += "Depth: " + Format(TipDepth(record), 2) + " m\n";
     text += "Shot: " + std::to_string(shotNumbers_[shot]) + "\n";
     text += "Source offset (m): " + Format(settings_.hammerToRod, 2) + "\n";
-    text += "Sample interval (us): 25\n";
-    text += "Samples: " + std::to_string(kDefaultSamplesPerRecord) + "\n";
+    const double dt = settings_.sampleInterval;
+    const std::vector<double> wave = Trace(shot, 0);
+    text += "Sample interval (us): " + General(dt * 1e6, 6) + "\n";
+    text += "Samples: " + std::to_string(wave.size()) + "\n";
     text += "Time(s)\tAmplitude(V)\n";
-    const std::vector<double> wave = Wave(shot);
+    // Times with six decimals, as ever at 25 us; finer steps need more.
+    const int timeDecimals = dt == kSampleInterval ? 6 : 9;
     for (size_t j = 0; j < wave.size(); ++j)
         text +=
-            Format(static_cast<double>(j) * kSampleInterval, 6) + '\t' + Format(wave[j], 6) + '\n';
+            Format(static_cast<double>(j) * dt, timeDecimals) + '\t' + Format(wave[j], 6) + '\n';
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
+    file.close();
+    if (!file)
+        throw CliError(CliError::kFailure, path.string() + ": cannot write the file");
+}
+
+void SyntheticSounding::WriteSeg2(int shot, const std::filesystem::path& path) const {
+    const std::vector<HeaderEntry> fileStrings = {
+        {"ACQUISITION_DATE", "01/JUN/2024"},
+        {"ACQUISITION_TIME", "10:" + std::string(shotNumbers_[shot] % 60 < 10 ? "0" : "") +
+                                 std::to_string(shotNumbers_[shot] % 60) + ":00"},
+        {"INSTRUMENT", "KORVANE SIMULATE"},
+        {"UNITS", "METERS"},
+        {"NOTE", "Korvane synthetic seismic cone record\nSHOT " +
+                     std::to_string(shotNumbers_[shot]) + "\nSOURCE_OFFSET " +
+                     Format(settings_.hammerToRod, 2)},
+    };
+    std::vector<Seg2Writer::Trace> traces(2);
+    const char* strikes[] = {"LEFT", "RIGHT"};
+    for (int strike = 0; strike < 2; ++strike) {
+        Seg2Writer::Trace& trace = traces[static_cast<std::size_t>(strike)];
+        const std::vector<double> wave = Trace(shot, strike);
+        trace.samples.assign(wave.begin(), wave.end());
+        trace.interval = settings_.sampleInterval;
+        trace.delay = -PretriggerSamples() * settings_.sampleInterval;
+        trace.strings = {{"CHANNEL_NUMBER", std::to_string(strike + 1)},
+                         {"RECEIVER", "GEOPHONE HORIZONTAL"},
+                         {"SOURCE", std::string("HAMMER ") + strikes[strike] + " STRIKE"}};
+    }
+    const std::string bytes = Seg2Writer::Write(fileStrings, traces, 1);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
     file.close();
     if (!file)
         throw CliError(CliError::kFailure, path.string() + ": cannot write the file");
@@ -241,6 +315,10 @@ void SyntheticSounding::WriteModel(const std::filesystem::path& path) const {
     out << "geophone-to-tip " << Format(settings_.geophoneToTip, 6) << "\n";
     out << "s-wavelet-ricker-hz " << Format(settings_.sFrequency, 1) << "\n";
     out << "p-wavelet-ricker-hz " << Format(settings_.pFrequency, 1) << "\n";
+    if (settings_.seg2 || settings_.sampleInterval != kSampleInterval) {
+        out << "format " << (settings_.seg2 ? "seg2" : "wave") << "\n";
+        out << "sample-interval-s " << General(settings_.sampleInterval, 9) << "\n";
+    }
     out << "# layer  top(m)  Vs(m/s)  Vp(m/s); the last layer has no bottom\n";
     for (const SoilLayer& layer : settings_.layers) {
         out << "layer " << Format(layer.top, 2) << ' ' << Format(layer.vs, 1) << ' '
@@ -272,13 +350,17 @@ void SyntheticSounding::WriteModel(const std::filesystem::path& path) const {
 }
 
 void SyntheticSounding::WriteTo(const std::filesystem::path& dir) const {
-    const std::filesystem::path waves = dir / "waves";
+    const std::filesystem::path waves = dir / FolderName();
     std::error_code error;
     std::filesystem::create_directories(waves, error);
     if (error)
         throw CliError(CliError::kFailure, waves.string() + ": " + error.message());
-    for (int shot = 0; shot < shotCount(); ++shot)
-        WriteWave(shot, waves / FileName(shot));
+    for (int shot = 0; shot < shotCount(); ++shot) {
+        if (settings_.seg2)
+            WriteSeg2(shot, waves / FileName(shot));
+        else
+            WriteWave(shot, waves / FileName(shot));
+    }
 
     std::ostringstream windows;
     for (int shot = 0; shot < shotCount(); ++shot) {

@@ -17,10 +17,13 @@ struct SoilLayer {
     double vp = 0.0;  // compression-wave velocity, m/s
 };
 
-// A synthetic seismic cone sounding computed from a layered ground model: one wave record per
-// test depth with an S wavelet (Ricker) and a weaker, earlier P wavelet, both travelling along
-// the straight slant ray from the hammer, with spreading loss and noise. Deterministic for a
-// seed on a given platform. Owns only its settings; the waves are computed on request.
+// A synthetic seismic cone sounding computed from a layered ground model: one record per test
+// depth with an S wavelet (Ricker) and a weaker, earlier P wavelet, both travelling along the
+// straight slant ray from the hammer, with spreading loss and noise. As wave files the record
+// starts 5 ms before the hammer blow; as SEG-2 files each file holds a left and a right strike
+// (the S wave of opposite polarity, the P wave alike) with 8 ms before the trigger, which the
+// import drops, so their windows count from the blow. Deterministic for a seed on a given
+// platform. Owns only its settings; the waves are computed on request.
 class SyntheticSounding {
 public:
     struct Settings {
@@ -31,9 +34,11 @@ public:
         double geophoneToTip = 0.18;
         uint64_t seed = 1;
         std::vector<SoilLayer> layers = DefaultLayers();
-        double sFrequency = 80.0;  // Ricker peak frequency, Hz
-        double pFrequency = 160.0; // Hz
-        double noiseLevel = 0.006; // standard deviation of the white noise, volts
+        double sFrequency = 80.0;                // Ricker peak frequency, Hz
+        double pFrequency = 160.0;               // Hz
+        double noiseLevel = 0.006;               // standard deviation of the white noise, volts
+        bool seg2 = false;                       // SEG-2 files of two strikes, else wave files
+        double sampleInterval = kSampleInterval; // seconds
         // Shots per depth: 2 records a left and a right strike, whose S waves have opposite
         // polarity (the P wave does not change), one file each.
         int strikes = 1;
@@ -65,21 +70,27 @@ public:
     double TrueIntervalVelocity(int interval) const;
     // A window bracketing the S wavelet of the record, in samples.
     SampleWindow SWindow(int record) const;
-    // Wave file name of the shot; the names are not in depth order, like shots re-recorded
-    // in the field.
+    // File name of the shot; the names are not in depth order, like shots re-recorded in the
+    // field. SEG-2 names carry the tip depth (shot_07_3.00m.sg2).
     std::string FileName(int shot) const;
-    // Amplitudes of the shot, kDefaultSamplesPerRecord samples at kSampleInterval.
-    std::vector<double> Wave(int shot) const;
+    // The folder of the record files inside the output folder: "waves" or "records".
+    std::string FolderName() const;
+    // Amplitudes of the shot at the sample interval, from the first sample of the file: its
+    // first trace (0) or, in SEG-2 files, the opposite strike (1).
+    std::vector<double> Trace(int shot, int strike) const;
 
-    // Writes DIR/waves/<name> for every record, DIR/windows.txt (one "first last" line per
+    // Writes DIR/<folder>/<name> for every record, DIR/windows.txt (one "first last" line per
     // record in ascending depth) and DIR/model.txt (the model and the true interval
     // velocities). Throws CliError (failure) when a file cannot be written.
     void WriteTo(const std::filesystem::path& dir) const;
 
 private:
     double TravelTime(double depth, bool shear) const;
-    double SCentre(int record) const; // seconds from the start of the record
+    double TriggerTime() const;       // of the blow in a loaded record, seconds
+    double SCentre(int record) const; // seconds from the start of a loaded record
+    int PretriggerSamples() const;    // samples of a SEG-2 trace before the trigger
     void WriteWave(int shot, const std::filesystem::path& path) const;
+    void WriteSeg2(int shot, const std::filesystem::path& path) const;
     void WriteModel(const std::filesystem::path& path) const;
 
     Settings settings_;

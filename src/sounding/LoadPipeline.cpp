@@ -6,6 +6,7 @@
 #include "sounding/DepthSorter.h"
 #include "sounding/DiagnosticFiles.h"
 #include "sounding/PhaseVelocity.h"
+#include "sounding/RecordImporter.h"
 #include "sounding/WaveFileReader.h"
 
 #include <algorithm>
@@ -52,68 +53,120 @@ struct LoadedRecord {
     float depth = 0.0f;
 };
 
-// Reads, filters and phases one record. Touches no document, so records may be loaded on several
-// threads at once while the document stays with the thread that reports progress.
-LoadedRecord LoadRecord(const std::string& path, uint32_t n, float geophoneToTip) {
-    LoadedRecord record;
-    record.raw.assign(n, 0.0f);
-    record.filtered.assign(n, 0.0f);
-    record.spectrumReal.assign(kSpectrumBins, 0.0f);
-    record.spectrumImag.assign(kSpectrumBins, 0.0f);
-    record.phase.assign(kSpectrumBins, 0.0f);
-    const WaveFileReader reader(path, record.raw.data(), record.filtered.data(), n, record.depth,
-                                geophoneToTip, record.spectrumReal.data(),
-                                record.spectrumImag.data());
-    PhaseVelocity::ComputePhaseAngles(record.spectrumReal.data(), record.spectrumImag.data(),
-                                      record.phase.data());
-    return record;
+// The records of one file (one per trace taken of each of its depths) and the notes of its
+// import.
+struct LoadedFile {
+    std::vector<LoadedRecord> records;
+    std::vector<std::string> notes;
+};
+
+// Imports, filters and phases the records of one file. Touches no document, so files may be
+// loaded on several threads at once while the document stays with the thread that reports
+// progress.
+LoadedFile LoadFile(const std::string& path, uint32_t n, float geophoneToTip,
+                    const ImportOptions& options) {
+    FileImport imported = RecordImporter::Import(path, options, n, geophoneToTip);
+    LoadedFile file;
+    file.notes = std::move(imported.notes);
+    // Every trace taken (a strike and its opposite) is a record of the depth.
+    for (ImportedRecord& source : imported.records) {
+        for (std::vector<float>& trace : source.traces) {
+            LoadedRecord& record = file.records.emplace_back();
+            record.raw = std::move(trace);
+            record.filtered.assign(n, 0.0f);
+            record.spectrumReal.assign(kSpectrumBins, 0.0f);
+            record.spectrumImag.assign(kSpectrumBins, 0.0f);
+            record.phase.assign(kSpectrumBins, 0.0f);
+            record.depth = source.depth;
+            WaveFileReader::FilterRecord(record.raw.data(), record.filtered.data(), n,
+                                         record.spectrumReal.data(), record.spectrumImag.data());
+            PhaseVelocity::ComputePhaseAngles(record.spectrumReal.data(),
+                                              record.spectrumImag.data(), record.phase.data());
+        }
+    }
+    return file;
 }
 
-void StoreRecord(CKorvaneDoc& doc, std::size_t r, LoadedRecord&& record) {
-    doc.rawWaves[r] = std::move(record.raw);
-    doc.filteredWaves[r] = std::move(record.filtered);
-    doc.spectrumReal[r] = std::move(record.spectrumReal);
-    doc.spectrumImag[r] = std::move(record.spectrumImag);
-    doc.phaseSpectra[r] = std::move(record.phase);
-    doc.spareWaves[r].assign(doc.samplesPerRecord, 0.0f);
-    doc.depths[r] = record.depth;
+// Puts the records of a file at the next places of the Sounding, growing its tables when a file
+// holds more than one record.
+void StoreFile(CKorvaneDoc& doc, std::size_t& next, LoadedFile&& file,
+               std::vector<std::string>& notes) {
+    for (LoadedRecord& record : file.records) {
+        if (next >= doc.rawWaves.size()) {
+            for (auto* table : {&doc.rawWaves, &doc.filteredWaves, &doc.spareWaves,
+                                &doc.spectrumReal, &doc.spectrumImag, &doc.phaseSpectra})
+                table->emplace_back();
+            doc.depths.push_back(0.0f);
+            doc.windows.push_back(doc.windows.front());
+        }
+        doc.rawWaves[next] = std::move(record.raw);
+        doc.filteredWaves[next] = std::move(record.filtered);
+        doc.spectrumReal[next] = std::move(record.spectrumReal);
+        doc.spectrumImag[next] = std::move(record.spectrumImag);
+        doc.phaseSpectra[next] = std::move(record.phase);
+        doc.spareWaves[next].assign(doc.samplesPerRecord, 0.0f);
+        doc.depths[next] = record.depth;
+        ++next;
+    }
+    notes.insert(notes.end(), file.notes.begin(), file.notes.end());
 }
 
-// Loads every file into its record with one checkpoint per file, in file order, on every core.
-// Records are stored, checked for a defect and checkpointed strictly in order, so progress,
+// Makes the Sounding's tables fit the records stored, when the files held more or fewer than
+// one record each.
+void FitRecordCount(CKorvaneDoc& doc, std::size_t records) {
+    if (records == static_cast<std::size_t>(doc.recordCount) && records == doc.rawWaves.size())
+        return;
+    if (records == 0)
+        throw KorvaneError("The files hold no records.");
+    for (auto* table : {&doc.rawWaves, &doc.filteredWaves, &doc.spareWaves, &doc.spectrumReal,
+                        &doc.spectrumImag, &doc.phaseSpectra})
+        table->resize(records);
+    doc.depths.resize(records);
+    doc.windows.resize(records, doc.windows.front());
+    doc.ccVelocities.assign(records - 1, 0.0f);
+    doc.phaseVelocities.assign(records - 1, 0.0f);
+    doc.recordCount = static_cast<int32_t>(records);
+}
+
+// Loads every file into its records with one checkpoint per file, in file order, on every core.
+// Files are stored, checked for a defect and checkpointed strictly in order, so progress,
 // cancels and the file named by a defect are those of a load one file at a time; files read
 // ahead of a cancel or a defect are dropped. current follows the file being stored. Returns
 // false when cancelled; a defect is thrown after the workers have stopped.
 bool ReadRecords(CKorvaneDoc& doc, const std::vector<std::string>& paths,
-                 ProgressReporter& progress, std::size_t& current) {
-    const std::size_t records = paths.size();
+                 const ImportOptions& options, ProgressReporter& progress, std::size_t& current,
+                 std::vector<std::string>& notes) {
+    const std::size_t files = paths.size();
     const uint32_t n = doc.samplesPerRecord;
     const float geophoneToTip = doc.geophoneToTip;
     const unsigned threads = ThreadPool::HardwareThreads();
-    if (threads <= 1 || records <= 1) {
-        for (current = 0; current < records; ++current) {
-            StoreRecord(doc, current, LoadRecord(paths[current], n, geophoneToTip));
+    std::size_t stored = 0;
+    if (threads <= 1 || files <= 1) {
+        for (current = 0; current < files; ++current) {
+            StoreFile(doc, stored, LoadFile(paths[current], n, geophoneToTip, options), notes);
             if (progress.Checkpoint())
                 return false;
         }
+        FitRecordCount(doc, stored);
         return true;
     }
-    ThreadPool pool(static_cast<unsigned>(std::min<std::size_t>(threads, records)));
-    // A short look-ahead bounds the records read for nothing after a cancel.
+    ThreadPool pool(static_cast<unsigned>(std::min<std::size_t>(threads, files)));
+    // A short look-ahead bounds the files read for nothing after a cancel.
     const std::size_t ahead = 2 * pool.Size();
-    std::deque<std::future<LoadedRecord>> pending;
+    std::deque<std::future<LoadedFile>> pending;
     std::size_t next = 0;
-    for (current = 0; current < records; ++current) {
-        for (; next < records && next <= current + ahead; ++next)
-            pending.push_back(pool.Submit([&path = paths[next], n, geophoneToTip] {
-                return LoadRecord(path, n, geophoneToTip);
+    for (current = 0; current < files; ++current) {
+        for (; next < files && next <= current + ahead; ++next)
+            pending.push_back(pool.Submit([&path = paths[next], n, geophoneToTip, &options] {
+                return LoadFile(path, n, geophoneToTip, options);
             }));
-        LoadedRecord record = pending.front().get();
+        LoadedFile file = pending.front().get();
         pending.pop_front();
-        StoreRecord(doc, current, std::move(record));
+        StoreFile(doc, stored, std::move(file), notes);
         if (progress.Checkpoint())
             return false;
     }
+    FitRecordCount(doc, stored);
     return true;
 }
 
@@ -186,7 +239,8 @@ CommandResult Abandon(CKorvaneDoc& doc, FlagWatch& watch, CommandResult result) 
 // Everything up to the loaded state: reading, ordering, velocities, diagnostic files. Any way
 // out other than success leaves an empty Sounding.
 CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
-                            const std::filesystem::path& diagnosticsDir, ProgressReporter& progress,
+                            const std::filesystem::path& diagnosticsDir,
+                            const ImportOptions& options, ProgressReporter& progress,
                             FlagWatch& watch) {
     const std::size_t records = paths.size();
     std::size_t current = records; // the file being read, if any
@@ -199,7 +253,8 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
 
         AllocateSounding(doc, records);
         // The workers have stopped when this returns or throws: only then may Abandon release.
-        if (!ReadRecords(doc, paths, progress, current))
+        std::vector<std::string> notes;
+        if (!ReadRecords(doc, paths, options, progress, current, notes))
             return Abandon(doc, watch, Cancelled());
 
         const DepthSorter sorter(doc);
@@ -209,8 +264,10 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
         const std::string phaseText = PhaseVelocity::ComputeIntervalVelocities(doc);
         CommandResult result;
         if (!WriteDiagnostics(doc, phaseText, diagnosticsDir))
-            result.warning =
-                "The diagnostic files could not be written to " + diagnosticsDir.string() + ".";
+            notes.push_back("The diagnostic files could not be written to " +
+                            diagnosticsDir.string() + ".");
+        for (const std::string& note : notes)
+            result.warning += (result.warning.empty() ? "" : "\n") + note;
         return result;
     } catch (const KorvaneError& error) {
         return Abandon(doc, watch, Failed(error.what(), failedPath()));
@@ -229,8 +286,8 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
 } // namespace
 
 CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
-                           const std::filesystem::path& diagnosticsDir,
-                           ProgressReporter& progress) {
+                           const std::filesystem::path& diagnosticsDir, ProgressReporter& progress,
+                           const ImportOptions& options) {
     if (paths.empty())
         return Failed(kNoFiles);
     if (paths.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - 3))
@@ -243,7 +300,7 @@ CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& pat
     doc.recordCount = static_cast<int32_t>(paths.size());
     watch.NotifyIfChanged();
 
-    CommandResult result = BuildSounding(doc, paths, diagnosticsDir, progress, watch);
+    CommandResult result = BuildSounding(doc, paths, diagnosticsDir, options, progress, watch);
     if (!result.ok())
         return result;
     doc.dataLoaded = 1;

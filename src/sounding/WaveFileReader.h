@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace korvane {
 
@@ -43,6 +45,35 @@ public:
     // rest of raw filled with the mean. Returns the number of samples taken from the file.
     static uint32_t ReadSamples(const std::string& path, float* raw, uint32_t n, float& depth,
                                 float geophoneToTip);
+
+    // What the reader takes from the text of a wave file: the tip depth, up to maxSamples
+    // samples of amplitude columns 1 to `channels` (column 1 is the wave of the format) with
+    // their times, and line 7, which may name the unit of the time column. Same rules and
+    // messages as ReadSamples; geophoneToTip only serves the depth check.
+    struct Text {
+        float tipDepth = 0.0f;                      // metres
+        bool hasDepth = false;                      // line 2 was read
+        std::vector<double> times;                  // seconds or whatever unit the file uses
+        std::vector<std::vector<float>> amplitudes; // per channel, the samples taken
+        uint32_t columns = 0;                       // amplitude columns of the first data line
+        std::string lastHeaderLine;
+        bool endOfData = false; // no further sample would have been taken
+    };
+    // Fills result as far as the text goes before a defect.
+    static void Parse(std::string_view text, uint32_t maxSamples, int channels, float geophoneToTip,
+                      Text& result);
+    // The first bytes of a file that Parse can use for maxSamples samples.
+    static std::size_t UsableBytes(uint64_t maxSamples);
+    // Line 2: a word, a number and a word; number receives the tip depth.
+    static bool IsDepthLine(std::string_view line, float& number);
+
+    // Copies up to n samples into raw and fills the rest with their mean (a float sum in file
+    // order, as the format has always been read; in double precision when that sum overflows);
+    // zeros when there is no sample.
+    static void FillRecord(const std::vector<float>& samples, float* raw, uint32_t n);
+    // The band filter of a raw record: the filtered wave and bins 0..99 of its spectrum.
+    static void FilterRecord(const float* raw, float* filtered, uint32_t n, float* spectrumReal,
+                             float* spectrumImag);
 
     static constexpr std::size_t kMaxLineLength = 199;
     static constexpr int kCopiedBins = 100;

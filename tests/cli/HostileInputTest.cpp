@@ -22,6 +22,8 @@ namespace fs = std::filesystem;
 
 const fs::path kThree =
     fs::path(KORVANE_SOURCE_DIR) / "tests" / "cli" / "golden" / "inputs" / "three";
+const fs::path kFieldRecord =
+    fs::path(KORVANE_SOURCE_DIR) / "examples" / "field" / "records" / "shot_01_9.00m.sg2";
 
 void WriteText(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
@@ -72,6 +74,9 @@ TEST(HostileInput, InputsThatAreNotWaveFilesNameTheFileAndWriteNothing) {
                                                  10) +
                                          std::string(3000, '\0'));
     ASSERT_EQ(::mkfifo((inputs / "pipe.txt").c_str(), 0600), 0);
+    WriteText(inputs / "cut_3m.sg2", CliRunner::ReadFile(kFieldRecord).substr(0, 40));
+    fs::copy_file(kFieldRecord, inputs / "no depth.sg2");
+    fs::copy_file(kThree / "r1.txt", inputs / "only a folder" / "sub" / "good.txt");
     const std::string good = (inputs / "good.txt").string();
 
     const struct {
@@ -81,6 +86,8 @@ TEST(HostileInput, InputsThatAreNotWaveFilesNameTheFileAndWriteNothing) {
     } cases[] = {
         {(inputs / "binary.txt").string(), 1, ": The file is wrong in the header lines!"},
         {(inputs / "pipe.txt").string(), 1, ": The file is wrong in the header lines!"},
+        {(inputs / "cut_3m.sg2").string(), 1, ": trace 1 starts beyond the end of the file"},
+        {(inputs / "no depth.sg2").string(), 1, ": no tip depth: give it in a depths file"},
     };
     const std::vector<std::string> before = CliRunner::ListFiles(cli.work());
     for (const auto& c : cases) {
@@ -91,6 +98,33 @@ TEST(HostileInput, InputsThatAreNotWaveFilesNameTheFileAndWriteNothing) {
         EXPECT_NE(result.err.find(c.input + c.message), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(CliRunner::ListFiles(cli.work()), before) << "something was written";
+    }
+    // inspect names the first defective file; convert writes nothing for a defect, for two
+    // inputs of one name or for an input it would overwrite.
+    const std::string cut = (inputs / "cut_3m.sg2").string();
+    CliRunner::Result inspect = cli.Run({"inspect", good, cut});
+    EXPECT_EQ(inspect.status, 1);
+    EXPECT_EQ(inspect.out, "");
+    EXPECT_EQ(inspect.err, cut + ": trace 1 starts beyond the end of the file\n");
+    inspect = cli.Run({"inspect", (inputs / "no depth.sg2").string()});
+    EXPECT_NE(inspect.out.find("\t0.000125\t-0.008\t-\n"), std::string::npos) << inspect.out;
+    const struct {
+        std::vector<std::string> arguments;
+        std::string message;
+    } conversions[] = {
+        {{"convert", "--out", "out", good, cut},
+         cut + ": trace 1 starts beyond the end of the "
+               "file\n"},
+        {{"convert", "--out", "out", good,
+          (inputs / "only a folder" / "sub" / "good.txt").string()},
+         ""},
+        {{"convert", "--out", inputs.string(), good}, ""},
+    };
+    for (const auto& c : conversions) {
+        const CliRunner::Result result = cli.Run(c.arguments);
+        EXPECT_NE(result.status, 0);
+        EXPECT_TRUE(c.message.empty() || result.err == c.message) << result.err;
+        EXPECT_EQ(CliRunner::ListFiles(cli.work()), before) << result.err;
     }
     // A folder holding no regular file gives nothing to load.
     const CliRunner::Result result =

@@ -14,6 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kExample = fs::path(KORVANE_SOURCE_DIR) / "examples" / "sounding";
+const fs::path kField = fs::path(KORVANE_SOURCE_DIR) / "examples" / "field";
 
 // "interval <mid-depth> <velocity>" lines of a model.txt.
 std::map<std::string, double> TrueVelocities(const fs::path& model) {
@@ -66,16 +67,61 @@ TEST(ExampleSounding, CrossCorrelationWithItsWindowsGivesTheTrueVelocitiesWithin
     ExpectWithinTwoPercent(TableVelocities(result.out), truth);
 }
 
-TEST(Simulate, DefaultSettingsReproduceTheBundledExampleByteForByte) {
+TEST(Simulate, ReproducesTheBundledExamplesByteForByte) {
     CliRunner cli;
-    ASSERT_EQ(cli.Run({"simulate", "--out", "example"}).status, 0);
-    const std::vector<std::string> files = CliRunner::ListFiles(cli.work() / "example");
-    EXPECT_EQ(files, CliRunner::ListFiles(kExample));
-    EXPECT_EQ(files.size(), 26u); // 24 records, windows, model
-    for (const std::string& file : files)
-        EXPECT_TRUE(CliRunner::ReadFile(cli.work() / "example" / file) ==
-                    CliRunner::ReadFile(kExample / file))
-            << file << " differs from the bundled example";
+    const struct {
+        fs::path example;
+        std::vector<std::string> arguments;
+    } examples[] = {
+        {kExample, {"simulate", "--out", "example"}},
+        {kField,
+         {"simulate", "--out", "example", "--format", "seg2", "--sample-interval", "0.000125"}},
+    };
+    for (const auto& [example, arguments] : examples) {
+        fs::remove_all(cli.work() / "example");
+        ASSERT_EQ(cli.Run(arguments).status, 0);
+        const std::vector<std::string> files = CliRunner::ListFiles(cli.work() / "example");
+        EXPECT_EQ(files, CliRunner::ListFiles(example));
+        EXPECT_EQ(files.size(), 26u); // 24 records, windows, model
+        for (const std::string& file : files)
+            EXPECT_TRUE(CliRunner::ReadFile(cli.work() / "example" / file) ==
+                        CliRunner::ReadFile(example / file))
+                << file << " differs from " << example;
+    }
+}
+
+TEST(FieldExample, EitherStrikeAndItsConversionToWaveFilesGiveTheTrueVelocities) {
+    CliRunner cli;
+    const std::string windows = (kField / "windows.txt").string();
+    const std::string records = (kField / "records").string();
+    const std::map<std::string, double> truth = TrueVelocities(kField / "model.txt");
+    std::string left;
+    for (const char* channel : {"1", "2"}) {
+        const CliRunner::Result result =
+            cli.Run({"process", "-q", "--channel", channel, "--windows", windows, "--diagnostics",
+                     ".", records});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        ExpectWithinTwoPercent(TableVelocities(result.out), truth);
+        if (left.empty())
+            left = result.out;
+    }
+    // Converted to wave files the records are the same, and so is the table.
+    ASSERT_EQ(cli.Run({"convert", "--out", "converted", records}).status, 0);
+    const CliRunner::Result converted =
+        cli.Run({"process", "-q", "--windows", windows, "--diagnostics", ".", "converted"});
+    ASSERT_EQ(converted.status, 0) << converted.err;
+    EXPECT_EQ(converted.out, left);
+
+    const CliRunner::Result inspect =
+        cli.Run({"inspect", (kField / "records" / "shot_01_9.00m.sg2").string(),
+                 "converted/shot_01_9.00m.txt"});
+    ASSERT_EQ(inspect.status, 0) << inspect.err;
+    const std::string path = (kField / "records" / "shot_01_9.00m.sg2").string();
+    EXPECT_EQ(inspect.out, "path\tformat\ttrace\tsamples\tinterval_s\tdelay_s\ttip_depth_m\n" +
+                               path + "\tseg2\t1\t1703\t0.000125\t-0.008\t9\n" + path +
+                               "\tseg2\t2\t1703\t0.000125\t-0.008\t9\n"
+                               "converted/shot_01_9.00m.txt\twave\t1\t8192\t0.000025\t0\t9\n");
 }
 
 TEST(Simulate, AnotherGroundModelIsRecoveredToo) {
