@@ -61,12 +61,12 @@ TEST(PlotCommand, BadRequestsWriteNothing) {
     };
     for (const auto& arguments : usage) {
         const CliRunner::Result result = cli.Run(arguments);
-        EXPECT_EQ(result.status, 2) << arguments[1] << " " << arguments[2];
+        EXPECT_EQ(result.status, 2) << arguments[1] << " " << arguments[2] << ": " << result.err;
         EXPECT_FALSE(result.err.empty());
     }
     const CliRunner::Result unreadable =
         cli.Run({"plot", "--out", "a.png", (cli.work() / "none.kvn").string()});
-    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_EQ(unreadable.status, 1) << unreadable.err;
     EXPECT_TRUE(CliRunner::ListFiles(cli.work()).empty());
 }
 

@@ -1,13 +1,14 @@
-#include "cli/PlotCommand.h"
+#include "cli/draw/PlotCommand.h"
 
+#include "analysis/CorrelationRuns.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
+#include "cli/DrawingCommands.h"
 #include "cli/NumberText.h"
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
-#include "analysis/CorrelationRuns.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "view/PlotExporter.h"
@@ -255,6 +256,10 @@ int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std:
     } catch (const std::exception&) {
         return CliError::ReportCurrent(err);
     }
+}
+
+int RunPlotCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    return PlotCommand::Main(argc, argv, out, err);
 }
 
 } // namespace korvane
