@@ -10,6 +10,7 @@
 #include "cli/ProcessCommand.h"
 #include "cli/SimulateCommand.h"
 #include "dsp/KorvaneError.h"
+#include "version/BuildVersion.h"
 
 #include <CLI/CLI.hpp>
 
@@ -215,7 +216,7 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
     RawOptions raw;
     CLI::App app("korvane-cli: shear-wave velocities from seismic cone penetration tests",
                  "korvane-cli");
-    app.set_version_flag("--version", "korvane-cli 1.4");
+    app.set_version_flag("--version", "korvane-cli " + BuildVersion::Text());
     app.require_subcommand(1);
     app.footer(kFormats);
     AddProcess(app, options, raw);
