@@ -5,14 +5,14 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_WERROR=ON
 cmake --build build
 tools/with-display.sh ctest --test-dir build --output-on-failure -j2
 
 echo "== sanitizers"
 # -O1 without debug information compiles in about half the time and still runs quickly.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O1 \
-  -DKORVANE_SANITIZE=ON -DKORVANE_BUILD_BENCH=OFF
+  -DKORVANE_SANITIZE=ON -DKORVANE_BUILD_BENCH=OFF -DKORVANE_WERROR=ON
 cmake --build build-asan
 tools/with-display.sh ctest --test-dir build-asan --output-on-failure -j2
 
