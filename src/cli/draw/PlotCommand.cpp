@@ -237,13 +237,15 @@ int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std:
     try {
         app.parse(argc, argv);
         options.command = "plot";
-        // Drawing needs a Qt application; without a display it draws offscreen.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Drawing needs a Qt application, but only ever draws into files: it must not connect
+        // to a display, whatever the environment names. A display may be missing, or drop new
+        // clients for a moment (Xvfb resets when its last client leaves).
         qInstallMessageHandler(QuietQtMessages);
-        int qtArgc = 1;
         char programName[] = "korvane-cli";
-        char* qtArgv[] = {programName, nullptr};
+        char platformOption[] = "-platform";
+        char platform[] = "offscreen";
+        char* qtArgv[] = {programName, platformOption, platform, nullptr};
+        int qtArgc = 3;
         QGuiApplication application(qtArgc, qtArgv);
         Run(request, out, err);
         out.flush();
