@@ -42,8 +42,10 @@ CliRunner::Result CliRunner::RunProgram(const std::string& program,
                                         const std::vector<std::string>& arguments) const {
     // exec, so that a program killed by a signal is seen as that, not as the status of a shell.
     std::string command = "cd " + Quote(work_.string()) + " && exec " + Quote(program);
-    for (const std::string& argument : arguments)
-        command += " " + Quote(argument);
+    for (const std::string& argument : arguments) {
+        command += ' ';
+        command += Quote(argument);
+    }
     command += " > " + Quote((root_ / "stdout").string()) + " 2> " +
                Quote((root_ / "stderr").string()) + " < /dev/null";
     const int raw = std::system(command.c_str());

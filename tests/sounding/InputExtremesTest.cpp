@@ -66,7 +66,7 @@ TEST(InputExtremes, FiveHundredFilesLoadInDepthOrder) {
     const TempDir dir;
     std::vector<std::string> paths;
     for (int k = 0; k < 500; ++k) { // named in one order, deep in another
-        // Appended: GCC 12 at -O3 takes "w" + std::string for an overlapping copy.
+        // Appended: GCC 12 at -O3 takes "literal" + std::string for an overlapping copy.
         std::string name = "w";
         name += std::to_string(k) + ".txt";
         paths.push_back(dir.Write(name, Wave(1.0 + ((k * 37) % 500) * 0.05, 300, k + 1u)));
