@@ -28,12 +28,14 @@ std::string DrawingHandOff::ProgramPath() {
 
 int DrawingHandOff::Run(char** argv, std::ostream& err) {
     const std::string program = ProgramPath();
-    if (!program.empty())
+    std::string reason = "the running program cannot be found through /proc/self/exe";
+    if (!program.empty()) {
         execv(program.c_str(), argv);
-    const int reason = errno;
+        reason = std::strerror(errno);
+    }
     err << "korvane-cli: cannot start the drawing program "
         << (program.empty() ? std::string(KORVANE_DRAW_PROGRAM) : program) << " for \"" << argv[1]
-        << "\": " << std::strerror(reason) << '\n';
+        << "\": " << reason << '\n';
     return CliError::kFailure;
 }
 
