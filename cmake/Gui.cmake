@@ -13,10 +13,11 @@ if(KORVANE_GUI_SOURCES)
   set(CMAKE_AUTORCC ON)
   add_library(korvane_gui STATIC ${KORVANE_GUI_SOURCES})
   target_include_directories(korvane_gui PUBLIC src)
-  target_link_libraries(korvane_gui PUBLIC korvane_core korvane_render Qt6::Widgets Qt6::OpenGLWidgets
+  target_link_libraries(korvane_gui PUBLIC korvane_core korvane_version korvane_render Qt6::Widgets Qt6::OpenGLWidgets
                                            Qt6::PrintSupport Qt6::Svg OpenGL::GL ${GLU_LIBRARY})
   if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
     add_executable(korvane src/app/main.cpp)
     target_link_libraries(korvane PRIVATE korvane_gui)
+    target_compile_definitions(korvane PRIVATE KORVANE_APP_ID="${KORVANE_APP_ID}")
   endif()
 endif()

@@ -1,5 +1,5 @@
 # The plot renderer without OpenGL: the frame description, the painter canvas and the file
-# export. Both the desktop program and korvane-cli (the plot command) draw with it.
+# export. Both the desktop program and korvane-cli-draw (the drawing commands) use it.
 set(KORVANE_RENDER_SOURCES
     src/view/PlotCanvas.h src/view/ViewGeometry.h src/view/PlotOptions.h
     src/view/AxisTicks.h src/view/AxisTicks.cpp
@@ -11,6 +11,10 @@ list(TRANSFORM KORVANE_RENDER_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 add_library(korvane_render STATIC ${KORVANE_RENDER_SOURCES})
 target_include_directories(korvane_render PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(korvane_render PUBLIC korvane_core Qt6::Gui Qt6::Svg Qt6::PrintSupport)
-if(TARGET korvane-cli)
-  target_link_libraries(korvane-cli PRIVATE korvane_render)
-endif()
+
+# The drawing commands of korvane-cli.
+file(GLOB KORVANE_DRAW_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cli/draw/*.cpp)
+add_executable(korvane-cli-draw ${KORVANE_DRAW_SOURCES})
+target_link_libraries(korvane-cli-draw PRIVATE korvane_cli korvane_render)
+set_target_properties(korvane-cli-draw PROPERTIES RUNTIME_OUTPUT_DIRECTORY
+                                                  "${KORVANE_DRAW_OUTPUT_DIRECTORY}")

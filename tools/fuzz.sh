@@ -17,7 +17,7 @@ if [ "${1:-}" = "--time" ]; then
   document_limit=("${wave_limit[@]}")
 fi
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKORVANE_BUILD_FUZZ=ON -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_TESTS=OFF \
+  -DKORVANE_BUILD_FUZZ=ON -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_TESTS=OFF -DKORVANE_WERROR=ON \
   -DKORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz --target wave_file_fuzzer document_fuzzer seg2_fuzzer
 mkdir -p build-fuzz/artifacts

@@ -8,6 +8,7 @@ packages=(
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth locales
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  dpkg-dev desktop-file-utils shared-mime-info libxml2-utils groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,4 +6,6 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
 fi
 export QT_QPA_PLATFORM=xcb
 export LIBGL_ALWAYS_SOFTWARE=1
-exec xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+# -noreset: by default Xvfb resets whenever its last client leaves, and drops the clients that
+# connect meanwhile.
+exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"

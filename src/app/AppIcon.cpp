@@ -7,10 +7,7 @@
 
 namespace korvane {
 
-QPixmap AppIcon::ApplicationPixmap(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+void AppIcon::PaintApplication(QPainter& p, double size) {
     p.setRenderHint(QPainter::Antialiasing);
     const double s = size;
     p.setPen(QPen(QColor(40, 40, 40), s / 32.0));
@@ -45,6 +42,13 @@ QPixmap AppIcon::ApplicationPixmap(int size) {
     QPolygonF tip;
     tip << QPointF(s * 0.72, s * 0.72) << QPointF(s * 0.82, s * 0.72) << QPointF(s * 0.77, s * 0.9);
     p.drawPolygon(tip);
+}
+
+QPixmap AppIcon::ApplicationPixmap(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    PaintApplication(p, size);
     return pixmap;
 }
 

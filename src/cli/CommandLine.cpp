@@ -5,14 +5,18 @@
 #include "cli/CliOptions.h"
 #include "cli/ConvertCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/DrawingCommands.h"
+#include "cli/DrawingHandOff.h"
 #include "cli/NumberText.h"
 #include "cli/OpenCommand.h"
 #include "cli/ProcessCommand.h"
 #include "cli/SimulateCommand.h"
 #include "dsp/KorvaneError.h"
+#include "version/BuildVersion.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <new>
 #include <ostream>
 
@@ -402,7 +406,7 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
     RawOptions raw;
     CLI::App app("korvane-cli: shear-wave velocities from seismic cone penetration tests",
                  "korvane-cli");
-    app.set_version_flag("--version", "korvane-cli 1.4");
+    app.set_version_flag("--version", "korvane-cli " + BuildVersion::Text());
     app.require_subcommand(1);
     app.footer(kFormats);
     AddProcess(app, options, raw);
@@ -411,25 +415,26 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
     AddInspect(app, options, raw);
     AddConvert(app, options, raw);
     AddSimulate(app, options, raw);
-#ifndef KORVANE_NO_PLOT
-    // Listed for --help only: main() hands "plot" to PlotCommand before we parse.
-    app.add_subcommand("plot", "Draw a display mode of a document or of wave files into a "
-                               "PNG, SVG or PDF file (korvane-cli plot --help)");
-    constexpr const char* kCommandList =
-        "process, open, autocorrelate, inspect, convert, simulate and plot";
-#else
-    constexpr const char* kCommandList = "process, open, autocorrelate, inspect, convert and "
-                                         "simulate";
-#endif
+    // Listed for --help only: main() hands them to the drawing program before we parse.
+    for (const DrawingCommand& drawing : kDrawingCommands)
+        app.add_subcommand(std::string(drawing.name), std::string(drawing.summary));
+    std::string commandList;
+    const std::vector<CLI::App*> commands = app.get_subcommands({});
+    for (std::size_t i = 0; i < commands.size(); ++i)
+        commandList += (i == 0                     ? ""
+                        : i + 1 == commands.size() ? " and "
+                                                   : ", ") +
+                       commands[i]->get_name();
 
     try {
         // CLI11 would only say that a command is required.
         const std::string first = argc > 1 ? argv[1] : "-";
-        if (!first.starts_with('-') && first != "process" && first != "open" &&
-            first != "autocorrelate" && first != "inspect" && first != "convert" &&
-            first != "simulate")
+        const bool known = std::any_of(commands.begin(), commands.end(), [&](CLI::App* command) {
+            return command->get_name() == first && !DrawingHandOff::IsDrawingCommand(first);
+        });
+        if (!first.starts_with('-') && !known)
             throw CliError(CliError::kUsage, "korvane-cli: unknown command \"" + first +
-                                                 "\"; the commands are " + kCommandList);
+                                                 "\"; the commands are " + commandList);
         app.parse(argc, argv);
         ConvertNumbers(raw, options);
         const CLI::App* command = app.get_subcommands().front();

@@ -35,14 +35,22 @@ CliRunner::~CliRunner() {
 }
 
 CliRunner::Result CliRunner::Run(const std::vector<std::string>& arguments) const {
-    std::string command = "cd " + Quote(work_.string()) + " && " + Quote(KORVANE_CLI);
-    for (const std::string& argument : arguments)
-        command += " " + Quote(argument);
+    return RunProgram(KORVANE_CLI, arguments);
+}
+
+CliRunner::Result CliRunner::RunProgram(const std::string& program,
+                                        const std::vector<std::string>& arguments) const {
+    // exec, so that a program killed by a signal is seen as that, not as the status of a shell.
+    std::string command = "cd " + Quote(work_.string()) + " && exec " + Quote(program);
+    for (const std::string& argument : arguments) {
+        command += ' ';
+        command += Quote(argument);
+    }
     command += " > " + Quote((root_ / "stdout").string()) + " 2> " +
                Quote((root_ / "stderr").string()) + " < /dev/null";
     const int raw = std::system(command.c_str());
     Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
     result.out = ReadFile(root_ / "stdout");
     result.err = ReadFile(root_ / "stderr");
     return result;

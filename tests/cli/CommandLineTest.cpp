@@ -1,10 +1,11 @@
 // Behaviour of the command line that golden folders express badly: the large raw autocorrelation
-// output.
+// output, and a start-up without Qt.
 #include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <system_error>
 
 namespace korvane::test {
 namespace {
@@ -36,6 +37,25 @@ TEST(CommandLine, RawAutocorrelationWritesEveryShiftOfEveryRecordStartingAtOne) 
         EXPECT_EQ(line, "");
     }
     EXPECT_FALSE(std::getline(in, line));
+}
+
+// The drawing commands run in a second program, so korvane-cli itself never loads Qt.
+TEST(CommandLine, LoadsNoQtAndHandsDrawingToItsHelper) {
+    CliRunner cli;
+    const CliRunner::Result libraries = cli.RunProgram("ldd", {KORVANE_CLI});
+    ASSERT_EQ(libraries.status, 0) << libraries.err;
+    EXPECT_NE(libraries.out.find("libc.so"), std::string::npos) << libraries.out;
+    EXPECT_EQ(libraries.out.find("libQt"), std::string::npos) << libraries.out;
+
+    // Without its helper at the expected place, a drawing command says which file is missing.
+    const fs::path lonely = cli.work() / "korvane-cli";
+    fs::copy_file(KORVANE_CLI, lonely);
+    const CliRunner::Result result = cli.RunProgram(lonely.string(), {"plot", "--help"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot start the drawing program " +
+                              (cli.work() / KORVANE_DRAW_PROGRAM).lexically_normal().string()),
+              std::string::npos)
+        << result.err;
 }
 
 } // namespace

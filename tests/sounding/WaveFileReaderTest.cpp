@@ -218,8 +218,10 @@ std::string RandomWaveFile(std::mt19937& random) {
     };
     std::string file = pick(10) ? "header\n" : "";
     file += line(false) + "\n";
-    for (int k = 3 + pick(10) / 9; k <= 7; ++k)
-        file += "h" + std::to_string(k) + "\n";
+    for (int k = 3 + pick(10) / 9; k <= 7; ++k) {
+        file += 'h';
+        file += std::to_string(k) + "\n";
+    }
     for (int k = pick(24); k > 0; --k)
         file += line(true) + (pick(20) ? "\n" : "\r\n");
     if (pick(3) == 0)
@@ -250,7 +252,9 @@ TEST(WaveFileReader, AgreesWithFgetsAndSscanfOnRandomFiles) {
     int imported = 0;
     for (int round = 0; round < 1000; ++round) {
         const std::string text = RandomWaveFile(random);
-        const std::string path = dir.Write("random-" + std::to_string(round) + ".txt", text);
+        std::string name = "random-";
+        name += std::to_string(round) + ".txt";
+        const std::string path = dir.Write(name, text);
         const uint32_t n = round % 3 == 0 ? 4u : 16u;
         const Loaded expected = ReadWithStdio(path, n);
         const Loaded actual = Read(path, n);

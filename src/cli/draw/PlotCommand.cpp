@@ -1,9 +1,10 @@
-#include "cli/PlotCommand.h"
+#include "cli/draw/PlotCommand.h"
 
 #include "analysis/CorrelationRuns.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
+#include "cli/DrawingCommands.h"
 #include "cli/NumberText.h"
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
@@ -244,13 +245,15 @@ int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std:
     try {
         app.parse(argc, argv);
         options.command = "plot";
-        // Drawing needs a Qt application; without a display it draws offscreen.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Drawing needs a Qt application, but only ever draws into files: it must not connect
+        // to a display, whatever the environment names. A display may be missing, or drop new
+        // clients for a moment (Xvfb resets when its last client leaves).
         qInstallMessageHandler(QuietQtMessages);
-        int qtArgc = 1;
         char programName[] = "korvane-cli";
-        char* qtArgv[] = {programName, nullptr};
+        char platformOption[] = "-platform";
+        char platform[] = "offscreen";
+        char* qtArgv[] = {programName, platformOption, platform, nullptr};
+        int qtArgc = 3;
         QGuiApplication application(qtArgc, qtArgv);
         Run(request, out, err);
         out.flush();
@@ -263,6 +266,10 @@ int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std:
     } catch (const std::exception&) {
         return CliError::ReportCurrent(err);
     }
+}
+
+int RunPlotCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    return PlotCommand::Main(argc, argv, out, err);
 }
 
 } // namespace korvane
