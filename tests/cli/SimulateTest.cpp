@@ -7,6 +7,7 @@
 #include <cmath>
 #include <map>
 #include <sstream>
+#include <vector>
 
 namespace korvane::test {
 namespace {
@@ -42,6 +43,23 @@ std::map<std::string, double> TableVelocities(const std::string& table) {
         double velocity = 0.0;
         if (words >> depth >> velocity)
             velocities[depth] = velocity;
+    }
+    return velocities;
+}
+
+// Rows of the interval analysis CSV: mid-depth text -> velocity.
+std::map<std::string, double> CsvVelocities(const std::string& csv) {
+    std::map<std::string, double> velocities;
+    std::istringstream in(csv);
+    std::string line;
+    std::getline(in, line); // header
+    while (std::getline(in, line)) {
+        std::vector<std::string> fields;
+        std::istringstream row(line);
+        for (std::string field; std::getline(row, field, ',');)
+            fields.push_back(field);
+        if (fields.size() >= 5)
+            velocities[fields[2]] = std::stod(fields[4]);
     }
     return velocities;
 }
@@ -106,6 +124,15 @@ TEST(FieldExample, EitherStrikeAndItsConversionToWaveFilesGiveTheTrueVelocities)
         if (left.empty())
             left = result.out;
     }
+    // Both traces of every file as a strike pair: one analysed depth per file, half their
+    // difference, and the specified table keeps a row per record pair.
+    const CliRunner::Result pairs = cli.Run(
+        {"process", "-q", "--channel", "1", "--opposite-channel", "2", "--window", "auto", "--lag",
+         "subsample", "--table", "table.txt", "--csv", "-", "--diagnostics", ".", records});
+    ASSERT_EQ(pairs.status, 0) << pairs.err;
+    ExpectWithinTwoPercent(CsvVelocities(pairs.out), truth);
+    EXPECT_EQ(TableVelocities(CliRunner::ReadFile(cli.work() / "table.txt")).size(), 47u);
+
     // Converted to wave files the records are the same, and so is the table.
     ASSERT_EQ(cli.Run({"convert", "--out", "converted", records}).status, 0);
     const CliRunner::Result converted =
