@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sounding/FileSink.h"
+#include "sounding/AtomicFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -17,17 +17,11 @@ class CKorvaneDoc;
 // samples per record, the two distances in metres, the two flags), then per record the depth,
 // the window and the interleaved raw/filtered samples, then per interval the 8-byte peak
 // coefficient and the velocity in m/s. No signature, no padding, no alignment. Analysis
-// settings other than the defaults, and entries kept for later versions, follow in an optional
-// DocumentExtension block; without them the file ends after the fixed content.
+// settings and metadata other than the defaults, and entries kept for later versions, follow in
+// an optional DocumentExtension block; without them the file ends after the fixed content.
 class DocumentFile {
 public:
-    // Ways to make a save fail on purpose, so tests can check that a failure anywhere keeps
-    // the previous file.
-    struct SaveFaults {
-        FileSink::WriteGate write;    // bytes the device takes at an offset
-        std::function<bool()> sync;   // false: forcing the file to the disk fails
-        std::function<bool()> rename; // false: replacing the target fails
-    };
+    using SaveFaults = AtomicFile::Faults;
 
     static constexpr uint64_t kHeaderSize = 28;
     static constexpr uint32_t kMinSamplesPerRecord = 512;
@@ -41,8 +35,8 @@ public:
     // anything is allocated; a file that is refused or ends early throws KorvaneError and
     // leaves doc empty (as freshly constructed, arrays released). The modified flag is left
     // alone. Bytes after the fixed content are read as the extension block; when that block
-    // is damaged the document still opens, with default analysis settings, and a warning
-    // saying why is added to warnings (when given).
+    // is damaged the document still opens, with default analysis settings and metadata, and a
+    // warning saying why is added to warnings (when given).
     static void Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize,
                      std::vector<std::string>* warnings = nullptr);
 
@@ -56,8 +50,9 @@ public:
     static void Load(CKorvaneDoc& doc, const std::filesystem::path& path,
                      std::vector<std::string>* warnings = nullptr);
 
-    // The extension block Write appends: empty when the analysis settings are the defaults and
-    // no other entries are kept. Throws KorvaneError for settings out of range.
+    // The extension block Write appends: empty when the analysis settings and the metadata are
+    // the defaults and no other entries are kept. Throws KorvaneError for settings out of range
+    // or metadata that is not valid.
     static std::string ExtensionBytes(const CKorvaneDoc& doc);
 
     // Size in bytes of the fixed content that Write produces for these header values; the
