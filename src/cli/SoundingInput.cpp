@@ -11,6 +11,8 @@
 #include "sounding/DocumentFile.h"
 #include "sounding/LoadPipeline.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -50,6 +52,15 @@ void SoundingInput::OpenDocument(CKorvaneDoc& doc, const std::string& path, std:
     }
     for (const std::string& warning : warnings)
         err << "warning: " << path << ": " << warning << '\n';
+}
+
+bool SoundingInput::IsDocument(const std::vector<std::string>& inputs) {
+    if (inputs.size() != 1)
+        return false;
+    std::string extension = std::filesystem::path(inputs.front()).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".kvn";
 }
 
 WindowSettings SoundingInput::Windows(const CliOptions& options) {

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -23,6 +24,10 @@ public:
     // Warnings of the document file (a damaged extension block) go to err as
     // "warning: <path>: <text>".
     static void OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err);
+
+    // Whether the inputs are one document file (a name ending in ".kvn", any case) rather than
+    // wave files and folders.
+    static bool IsDocument(const std::vector<std::string>& inputs);
 
     // The windows of the options: none, --window or --windows.
     static WindowSettings Windows(const CliOptions& options);

@@ -11,9 +11,9 @@ namespace korvane {
 
 namespace {
 
-constexpr uint32_t kLowCutEnd = CSpectralFilter::kFirstPassedBin;       // bins 0..2 removed
-constexpr uint32_t kAttenuateBegin = 40;                                // 40..204 attenuated
-constexpr uint32_t kHighCutBegin = CSpectralFilter::kLastPassedBin + 1; // 205..N/2-1 removed
+constexpr uint32_t kLowCutEnd = CSpectralFilter::kFirstPassedBin;          // bins 0..2 removed
+constexpr uint32_t kAttenuateBegin = CSpectralFilter::kFirstAttenuatedBin; // 40..204 attenuated
+constexpr uint32_t kHighCutBegin = CSpectralFilter::kLastPassedBin + 1;    // 205..N/2-1 removed
 
 } // namespace
 

@@ -37,6 +37,7 @@ public:
     static constexpr uint32_t kMinimumLength = 512;
     // Bins that pass at all, unchanged or attenuated: the whole band the filter lets through.
     static constexpr uint32_t kFirstPassedBin = 3;
+    static constexpr uint32_t kFirstAttenuatedBin = 40;
     static constexpr uint32_t kLastPassedBin = 204;
     // Filtered peaks up to this fraction of the input's peak are rounding noise (measured: 1e-8).
     static constexpr float kNoiseFloor = 1e-6f;

@@ -20,6 +20,10 @@ public:
     static void AppendFloat(std::string& out, float value);
     static void AppendDouble(std::string& out, double value);
     static void AppendInt(std::string& out, long long value);
+
+    // value rounded to that many decimals, '.' whatever the locale, never an exponent and
+    // never "-0.0"; "nan", "inf" or "-inf" for a value that is not finite.
+    static std::string Rounded(double value, int decimals);
 };
 
 } // namespace korvane
