@@ -45,10 +45,10 @@ void PrintMetadata(const SoundingMetadata& m, std::ostream& out) {
             out << name << ": " << *text << '\n';
     if (m.unitWeights == SoundingMetadata{}.unitWeights)
         return;
-    out << "Unit weights (kN/m3 from m):";
-    for (const UnitWeightLayer& layer : m.unitWeights)
-        out << ' ' << FixedDecimal::Rounded(layer.gamma, 2) << " from "
-            << FixedDecimal::Rounded(layer.top, 2);
+    out << "Unit weights:";
+    for (std::size_t k = 0; k < m.unitWeights.size(); ++k)
+        out << (k == 0 ? " " : ", ") << FixedDecimal::Rounded(m.unitWeights[k].gamma, 2)
+            << " kN/m3 from " << FixedDecimal::Rounded(m.unitWeights[k].top, 2) << " m";
     out << '\n';
 }
 

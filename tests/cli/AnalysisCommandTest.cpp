@@ -233,5 +233,27 @@ TEST(IntervalAnalysis, QualityFlagsFollowTheirThresholds) {
                                            "WINDOW_EDGE"}));
 }
 
+// A sounding deeper than 30 m through the default ground model: Vs30 by hand from the layers,
+// 30 / (2.6/140 + 4.7/180 + 5.5/235 + 5.6/290 + 11.6/360) = 250.8 m/s, EC8 C, ASCE 7-22 D.
+TEST(SiteResults, Vs30AndSiteClassesOfADeepSounding) {
+    CliRunner cli;
+    ASSERT_EQ(cli.Run({"simulate", "--out", "d", "--depths", "36"}).status, 0);
+    ASSERT_EQ(cli.Run({"process", "--quiet", "--diagnostics", "d", "--windows", "d/windows.txt",
+                       "--save", "d.kvn", "d/waves"})
+                  .status,
+              0);
+    const CliRunner::Result r = cli.Run({"open", "d.kvn"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(r.out.substr(r.out.find("\nZ_m ") + 1));
+    std::string name, z, vsZ, vs30, ec8, asce;
+    in >> name >> z >> name >> vsZ >> name >> vs30 >> name >> ec8 >> name >> asce;
+    EXPECT_EQ(z, "35.82");
+    EXPECT_NEAR(std::stod(vs30), 250.8, 0.02 * 250.8);
+    EXPECT_GT(std::stod(vsZ), std::stod(vs30)); // the stiffest layer continues below 30 m
+    EXPECT_EQ(ec8, "C");
+    EXPECT_EQ(asce, "D");
+    EXPECT_FALSE(in >> name) << "the five lines end the summary";
+}
+
 } // namespace
 } // namespace korvane::test
