@@ -122,7 +122,8 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOpt
                     "\"recovered_data.txt\" go to the diagnostics folder. --lag, --fit, "
                     "--strike-pairs or --csv also run the interval analysis (records of equal "
                     "depth combined, quality flags); the velocity table stays that of the "
-                    "cross-correlation.");
+                    "cross-correlation. The CSV carries Gmax from the unit weights. The "
+                    "sounding's details (--project-id to --unit-weights) are kept with --save.");
     AddDistance(process, "--geophone-to-tip", raw.geophoneToTip,
                 "Distance from the cone tip up to the geophone (default 0.18)");
     AddDistance(process, "--hammer-to-rod", raw.hammerToRod,

@@ -9,83 +9,53 @@
 namespace korvane::testing {
 namespace {
 
-// From the AGS 4.2 dictionary: per group its headings in order as "NAME TYPE UNIT STATUS"
-// (unit "-" for none; status K key, R required, KR both, O other), and its parent group.
-struct DictionaryGroup {
-    const char* headings;
-    const char* parent;
+// From the AGS 4.2 dictionary: per group its headings in order, "NAME TYPE UNIT STATUS" each
+// (unit "-" for none; status K key, R required, KR both, O other).
+const std::map<std::string, std::string> kDictionary = {
+    {"PROJ", "PROJ_ID ID - KR;PROJ_NAME X - O;PROJ_LOC X - O;PROJ_CLNT X - O;PROJ_CONT X - O;"
+             "PROJ_ENG X - O;PROJ_MEMO X - O;FILE_FSET X - O"},
+    {"TRAN", "TRAN_ISNO X - KR;TRAN_DATE DT yyyy-mm-dd R;TRAN_PROD X - R;TRAN_STAT X - R;"
+             "TRAN_DESC X - O;TRAN_AGS X - R;TRAN_RECV X - R;TRAN_DLIM X - O;TRAN_RCON X - O;"
+             "TRAN_REM X - O;FILE_FSET X - O"},
+    {"ABBR", "ABBR_HDNG X - KR;ABBR_CODE X - KR;ABBR_DESC X - R;ABBR_LIST X - O;ABBR_REM X - O;"
+             "FILE_FSET X - O"},
+    {"DICT", "DICT_TYPE PA - KR;DICT_GRP X - KR;DICT_HDNG X - K;DICT_STAT PA - O;"
+             "DICT_DTYP PT - O;DICT_DESC X - R;DICT_UNIT PU - O;DICT_EXMP X - O;DICT_PGRP X - O;"
+             "DICT_REM X - O;FILE_FSET X - O"},
+    {"TYPE", "TYPE_TYPE X - KR;TYPE_DESC X - R;FILE_FSET X - O"},
+    {"UNIT", "UNIT_UNIT X - KR;UNIT_DESC X - R;UNIT_REM X - O;FILE_FSET X - O"},
+    {"LOCA", "LOCA_ID ID - K;LOCA_TYPE PA - O;LOCA_STAT PA - O;LOCA_NATE 2DP m O;"
+             "LOCA_NATN 2DP m O;LOCA_GREF PA - O;LOCA_GL 2DP m O;LOCA_REM X - O;"
+             "LOCA_FDEP 2DP m O;LOCA_STAR DT yyyy-mm-dd O;LOCA_PURP X - O;LOCA_TERM X - O;"
+             "LOCA_ENDD DT yyyy-mm-dd O;LOCA_LETT X - O;LOCA_LOCX 2DP m O;LOCA_LOCY 2DP m O;"
+             "LOCA_LOCZ 2DP m O;LOCA_LREF X - O;LOCA_DATM X - O;LOCA_ETRV 2DP m O;"
+             "LOCA_NTRV 2DP m O;LOCA_LTRV 2DP m O;LOCA_XTRL 2DP m O;LOCA_YTRL 2DP m O;"
+             "LOCA_ZTRL 2DP m O;LOCA_LAT DMS - O;LOCA_LON DMS - O;LOCA_ELAT DMS - O;"
+             "LOCA_ELON DMS - O;LOCA_LLZ X - O;LOCA_LOCM X - O;LOCA_LOCA X - O;LOCA_CLST X - O;"
+             "LOCA_ALID X - O;LOCA_OFFS 2DP - O;LOCA_CNGE X - O;LOCA_TRAN X - O;FILE_FSET X - O;"
+             "LOCA_NATD X - O;LOCA_ORID X - O;LOCA_ORJO X - O;LOCA_ORCO X - O;"
+             "LOCA_GLDT DT yyyy-mm-ddThh:mm O;LOCA_VSSL X - O;LOCA_NSRI 0DP - O;"
+             "LOCA_LSRI 0DP - O;LOCA_LLSI 0DP - O"},
+    {"ISTG", "LOCA_ID ID - K;ISTG_TESN X - K;ISTG_TYPE PA - O;ISTG_LINK RL - O;"
+             "ISTG_STAR DT yyyy-mm-ddThh:mm:ss O;ISTG_END DT yyyy-mm-ddThh:mm:ss O;"
+             "ISTG_REF X - O;ISTG_RECC PA - O;ISTG_RECD X - O;ISTG_SOUR PA - O;ISTG_RORD X - O;"
+             "ISTG_SHOF 2DP m O;ISTG_ORNT 0DP deg O;ISTG_SVOF 2DP m O;ISTG_OTOP 2DP m O;"
+             "ISTG_OBOT 2DP m O;ISTG_BHCP X - O;ISTG_MTO PA - O;ISTG_OPER X - O;"
+             "ISTG_ANBY X - O;ISTG_REM X - O;ISTG_ENV X - O;ISTG_METH X - O;ISTG_CONT X - O;"
+             "ISTG_CRED X - O;TEST_STAT X - O;FILE_FSET X - O"},
+    {"ISTS", "LOCA_ID ID - K;ISTG_TESN X - K;ISTS_SGLN X - K;ISTS_TYPE PA - O;"
+             "ISTS_DTIM DT yyyy-mm-ddThh:mm:ss O;ISTS_RATE 3DP ms O;ISTS_PTRT 1DP ms O;"
+             "ISTS_TTLY 3DP ms O;ISTS_REM X - O;FILE_FSET X - O"},
+    {"ISTR", "LOCA_ID ID - K;ISTG_TESN X - K;ISTS_SGLN X - K;ISTR_DPTH 2DP m K;ISTR_REF X - K;"
+             "ISTR_SSD 2DP m O;ISTR_QUAL X - O;ISTR_QUAM X - O;ISTR_REM X - O;FILE_FSET X - O"},
+    {"ISTA", "LOCA_ID ID - K;ISTG_TESN X - K;ISTA_TOP 2DP m K;ISTA_BASE 2DP m K;"
+             "ISTA_ANYN X - K;ISTA_DPTH 2DP m O;ISTA_RECT RL - O;ISTA_RECB RL - O;"
+             "ISTA_RCOM PA - O;ISTA_MIVL PA - O;ISTA_WVTY PA - O;ISTA_UPSR 3DP ms O;"
+             "ISTA_FTU PA - O;ISTA_FMIN 0DP Hz O;ISTA_FMAX 0DP Hz O;ISTA_WATT 3DP ms O;"
+             "ISTA_WATB 3DP ms O;ISTA_WATM X - O;ISTA_ITM X - O;ISTA_WVL 1DP m/s O;"
+             "ISTA_WVLM X - O;ISTA_STAC YN - O;ISTA_IVAL YN - O;ISTA_REM X - O;ISTA_ANBY X - O;"
+             "ISTA_CONT X - O;ISTA_DATE DT yyyy-mm-dd O;TEST_STAT X - O;FILE_FSET X - O"},
 };
-
-const std::map<std::string, DictionaryGroup>& Dictionary() {
-    static const std::map<std::string, DictionaryGroup> groups = {
-        {"PROJ",
-         {"PROJ_ID ID - KR;PROJ_NAME X - O;PROJ_LOC X - O;PROJ_CLNT X - O;PROJ_CONT X - O;"
-          "PROJ_ENG X - O;PROJ_MEMO X - O;FILE_FSET X - O",
-          ""}},
-        {"TRAN",
-         {"TRAN_ISNO X - KR;TRAN_DATE DT yyyy-mm-dd R;TRAN_PROD X - R;TRAN_STAT X - R;"
-          "TRAN_DESC X - O;TRAN_AGS X - R;TRAN_RECV X - R;TRAN_DLIM X - O;"
-          "TRAN_RCON X - O;TRAN_REM X - O;FILE_FSET X - O",
-          ""}},
-        {"ABBR",
-         {"ABBR_HDNG X - KR;ABBR_CODE X - KR;ABBR_DESC X - R;ABBR_LIST X - O;"
-          "ABBR_REM X - O;FILE_FSET X - O",
-          ""}},
-        {"DICT",
-         {"DICT_TYPE PA - KR;DICT_GRP X - KR;DICT_HDNG X - K;DICT_STAT PA - O;"
-          "DICT_DTYP PT - O;DICT_DESC X - R;DICT_UNIT PU - O;DICT_EXMP X - O;"
-          "DICT_PGRP X - O;DICT_REM X - O;FILE_FSET X - O",
-          ""}},
-        {"TYPE", {"TYPE_TYPE X - KR;TYPE_DESC X - R;FILE_FSET X - O", ""}},
-        {"UNIT", {"UNIT_UNIT X - KR;UNIT_DESC X - R;UNIT_REM X - O;FILE_FSET X - O", ""}},
-        {"LOCA",
-         {"LOCA_ID ID - K;LOCA_TYPE PA - O;LOCA_STAT PA - O;LOCA_NATE 2DP m O;"
-          "LOCA_NATN 2DP m O;LOCA_GREF PA - O;LOCA_GL 2DP m O;LOCA_REM X - O;"
-          "LOCA_FDEP 2DP m O;LOCA_STAR DT yyyy-mm-dd O;LOCA_PURP X - O;LOCA_TERM X - O;"
-          "LOCA_ENDD DT yyyy-mm-dd O;LOCA_LETT X - O;LOCA_LOCX 2DP m O;"
-          "LOCA_LOCY 2DP m O;LOCA_LOCZ 2DP m O;LOCA_LREF X - O;LOCA_DATM X - O;"
-          "LOCA_ETRV 2DP m O;LOCA_NTRV 2DP m O;LOCA_LTRV 2DP m O;LOCA_XTRL 2DP m O;"
-          "LOCA_YTRL 2DP m O;LOCA_ZTRL 2DP m O;LOCA_LAT DMS - O;LOCA_LON DMS - O;"
-          "LOCA_ELAT DMS - O;LOCA_ELON DMS - O;LOCA_LLZ X - O;LOCA_LOCM X - O;"
-          "LOCA_LOCA X - O;LOCA_CLST X - O;LOCA_ALID X - O;LOCA_OFFS 2DP - O;"
-          "LOCA_CNGE X - O;LOCA_TRAN X - O;FILE_FSET X - O;LOCA_NATD X - O;"
-          "LOCA_ORID X - O;LOCA_ORJO X - O;LOCA_ORCO X - O;"
-          "LOCA_GLDT DT yyyy-mm-ddThh:mm O;LOCA_VSSL X - O;LOCA_NSRI 0DP - O;"
-          "LOCA_LSRI 0DP - O;LOCA_LLSI 0DP - O",
-          ""}},
-        {"ISTG",
-         {"LOCA_ID ID - K;ISTG_TESN X - K;ISTG_TYPE PA - O;ISTG_LINK RL - O;"
-          "ISTG_STAR DT yyyy-mm-ddThh:mm:ss O;ISTG_END DT yyyy-mm-ddThh:mm:ss O;"
-          "ISTG_REF X - O;ISTG_RECC PA - O;ISTG_RECD X - O;ISTG_SOUR PA - O;"
-          "ISTG_RORD X - O;ISTG_SHOF 2DP m O;ISTG_ORNT 0DP deg O;ISTG_SVOF 2DP m O;"
-          "ISTG_OTOP 2DP m O;ISTG_OBOT 2DP m O;ISTG_BHCP X - O;ISTG_MTO PA - O;"
-          "ISTG_OPER X - O;ISTG_ANBY X - O;ISTG_REM X - O;ISTG_ENV X - O;"
-          "ISTG_METH X - O;ISTG_CONT X - O;ISTG_CRED X - O;TEST_STAT X - O;"
-          "FILE_FSET X - O",
-          "LOCA"}},
-        {"ISTS",
-         {"LOCA_ID ID - K;ISTG_TESN X - K;ISTS_SGLN X - K;ISTS_TYPE PA - O;"
-          "ISTS_DTIM DT yyyy-mm-ddThh:mm:ss O;ISTS_RATE 3DP ms O;ISTS_PTRT 1DP ms O;"
-          "ISTS_TTLY 3DP ms O;ISTS_REM X - O;FILE_FSET X - O",
-          "ISTG"}},
-        {"ISTR",
-         {"LOCA_ID ID - K;ISTG_TESN X - K;ISTS_SGLN X - K;ISTR_DPTH 2DP m K;"
-          "ISTR_REF X - K;ISTR_SSD 2DP m O;ISTR_QUAL X - O;ISTR_QUAM X - O;"
-          "ISTR_REM X - O;FILE_FSET X - O",
-          "ISTS"}},
-        {"ISTA",
-         {"LOCA_ID ID - K;ISTG_TESN X - K;ISTA_TOP 2DP m K;ISTA_BASE 2DP m K;"
-          "ISTA_ANYN X - K;ISTA_DPTH 2DP m O;ISTA_RECT RL - O;ISTA_RECB RL - O;"
-          "ISTA_RCOM PA - O;ISTA_MIVL PA - O;ISTA_WVTY PA - O;ISTA_UPSR 3DP ms O;"
-          "ISTA_FTU PA - O;ISTA_FMIN 0DP Hz O;ISTA_FMAX 0DP Hz O;ISTA_WATT 3DP ms O;"
-          "ISTA_WATB 3DP ms O;ISTA_WATM X - O;ISTA_ITM X - O;ISTA_WVL 1DP m/s O;"
-          "ISTA_WVLM X - O;ISTA_STAC YN - O;ISTA_IVAL YN - O;ISTA_REM X - O;"
-          "ISTA_ANBY X - O;ISTA_CONT X - O;ISTA_DATE DT yyyy-mm-dd O;TEST_STAT X - O;"
-          "FILE_FSET X - O",
-          "ISTG"}},
-    };
-    return groups;
-}
 
 struct Entry {
     std::string name, type, unit, status;
@@ -93,10 +63,10 @@ struct Entry {
 
 std::vector<Entry> Entries(const std::string& group) {
     std::vector<Entry> entries;
-    const auto found = Dictionary().find(group);
-    if (found == Dictionary().end())
+    const auto found = kDictionary.find(group);
+    if (found == kDictionary.end())
         return entries;
-    std::istringstream in(found->second.headings);
+    std::istringstream in(found->second);
     for (std::string item; std::getline(in, item, ';');) {
         std::istringstream words(item);
         Entry e;
@@ -213,6 +183,11 @@ Parsed Parse(const std::string& text) {
             const std::size_t filled =
                 std::count_if(order.begin(), order.end(), [](auto* v) { return !v->empty(); });
             const char* next[] = {"HEADING", "UNIT", "TYPE", "DATA"};
+            if (filled > 0 && fields.size() != expected)
+                p.structure.push_back(where + ": " + std::to_string(fields.size()) +
+                                      " fields for " + std::to_string(expected) + " headings");
+            if (filled > 0)
+                fields.resize(expected); // so later families read within the row
             if (descriptor != next[filled])
                 p.structure.push_back(where + ": " + descriptor + " where " + next[filled] +
                                       " belongs");
@@ -224,9 +199,6 @@ Parsed Parse(const std::string& text) {
                 for (const std::string& h : fields)
                     if (!std::regex_match(h, headingName))
                         p.structure.push_back(where + ": heading name " + h);
-            if (filled > 0 && fields.size() != expected)
-                p.structure.push_back(where + ": " + std::to_string(fields.size()) +
-                                      " fields for " + std::to_string(expected) + " headings");
         }
         blankBefore = false;
     }
@@ -293,7 +265,7 @@ std::vector<std::string> Definitions(const Parsed& p) {
             codes.insert({g->Value(r, "ABBR_HDNG"), g->Value(r, "ABBR_CODE")});
     const Group* dict = p.Find("DICT");
     for (const Group& g : p.groups) {
-        if (!Dictionary().count(g.name))
+        if (!kDictionary.count(g.name))
             faults.push_back(g.name + ": a group the dictionary does not hold");
         const std::vector<Entry> entries = Entries(g.name);
         for (std::size_t h = 0; h < g.headings.size(); ++h) {
@@ -344,42 +316,19 @@ std::vector<std::string> Single(const Parsed& p) {
 
 std::vector<std::string> Keys(const Parsed& p) {
     std::vector<std::string> faults;
-    const auto keysOf = [](const std::string& group) {
-        std::vector<std::string> keys;
-        for (const Entry& e : Entries(group))
-            if (e.status.find('K') != std::string::npos)
-                keys.push_back(e.name);
-        return keys;
-    };
-    const auto combination = [](const Group& g, std::size_t r,
-                                const std::vector<std::string>& keys) {
-        std::string text;
-        for (const std::string& k : keys)
-            text += g.Value(r, k) + "|";
-        return text;
-    };
     for (const Group& g : p.groups) {
         const std::vector<Entry> entries = Entries(g.name);
-        const std::vector<std::string> keys = keysOf(g.name);
         std::set<std::string> seen;
         for (std::size_t r = 0; r < g.rows.size(); ++r) {
-            if (!seen.insert(combination(g, r, keys)).second)
-                faults.push_back(g.name + ": key " + combination(g, r, keys) + " repeated");
+            std::string key;
+            for (const Entry& e : entries)
+                if (e.status.find('K') != std::string::npos)
+                    key += g.Value(r, e.name) + "|";
+            if (!seen.insert(key).second)
+                faults.push_back(g.name + ": key " + key + " repeated");
             for (const Entry& e : entries)
                 if (e.status.find('R') != std::string::npos && g.Value(r, e.name).empty())
                     faults.push_back(g.name + ": required " + e.name + " empty");
-        }
-        const auto parent = Dictionary().find(g.name);
-        const Group* up = parent == Dictionary().end() ? nullptr : p.Find(parent->second.parent);
-        if (parent != Dictionary().end() && *parent->second.parent != '\0') {
-            const std::vector<std::string> upKeys = keysOf(parent->second.parent);
-            std::set<std::string> present;
-            for (std::size_t r = 0; up != nullptr && r < up->rows.size(); ++r)
-                present.insert(combination(*up, r, upKeys));
-            for (std::size_t r = 0; r < g.rows.size(); ++r)
-                if (!present.count(combination(g, r, upKeys)))
-                    faults.push_back(g.name + ": row " + std::to_string(r + 1) +
-                                     " has no parent in " + parent->second.parent);
         }
     }
     return faults;

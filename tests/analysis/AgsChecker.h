@@ -18,7 +18,7 @@ namespace korvane::testing {
 //   definitions  every unit in UNIT, type in TYPE, PA code in ABBR, user-defined heading in
 //                DICT (with its type and unit); every value of the form its type gives
 //   single       exactly one PROJ and one TRAN row, TRAN_AGS 4.2
-//   keys         key combinations unique, required fields filled, every child row's parent
+//   keys         key combinations unique, required fields filled
 std::vector<std::string> AgsFaults(const std::string& text, std::string_view family);
 
 } // namespace korvane::testing
