@@ -119,12 +119,20 @@ void OpenCommand::Run(const CliOptions& options, std::ostream& out, std::ostream
     }
     // A document whose settings choose a method reports that method's results, which the file
     // does not keep.
-    const bool chosen = doc.dataLoaded && !doc.analysisSettings.IsDefault();
-    if (AnalysisOptions::Requested(options) || chosen) {
+    const bool requested = AnalysisOptions::Requested(options);
+    if (requested || (doc.dataLoaded && !doc.analysisSettings.IsDefault())) {
         if (!doc.dataLoaded)
             throw CliError(CliError::kFailure, path + ": holds no wave records to analyse");
         TerminalProgress progress(stderr, !options.quiet);
-        AnalysisOptions::Run(doc, progress, err);
+        try {
+            AnalysisOptions::Run(doc, progress, err);
+        } catch (const CliError& error) {
+            // Unasked, a failed analysis must not hide the document.
+            if (requested)
+                throw;
+            err << "warning: " << path << ": " << error.what()
+                << "; the summary reports the cross-correlation run\n";
+        }
     }
     if (options.table && !(doc.dataLoaded && doc.resultsValid))
         throw CliError(CliError::kFailure, path +
