@@ -67,19 +67,19 @@ SelectedIntervals SelectedIntervals::Of(const CKorvaneDoc& doc) {
     SelectedIntervals selected;
     const AnalysisResults& analysis = doc.analysisResults;
     const bool chosen = analysis.valid && !analysis.settings.IsDefault();
-    if (!chosen) {
-        selected.intervals = CrossCorrelationIntervals(doc);
-        if (!selected.intervals.empty()) {
-            selected.source = Source::CrossCorrelation;
-            if (analysis.valid && SameIntervals(analysis.intervals, selected.intervals)) {
-                for (std::size_t i = 0; i < selected.intervals.size(); ++i)
-                    selected.intervals[i].flags = analysis.intervals[i].flags;
-                selected.flagsAssessed = true;
-            }
-            return selected;
+    std::vector<IntervalEstimate> run =
+        chosen ? std::vector<IntervalEstimate>() : CrossCorrelationIntervals(doc);
+    // A default analysis that combined records of one depth has fewer intervals than the run,
+    // whose extra ones lie between the records of a depth: then the analysis stands.
+    if (!run.empty() && (!analysis.valid || SameIntervals(analysis.intervals, run))) {
+        selected.source = Source::CrossCorrelation;
+        if (analysis.valid) {
+            for (std::size_t i = 0; i < run.size(); ++i)
+                run[i].flags = analysis.intervals[i].flags;
+            selected.flagsAssessed = true;
         }
-    }
-    if (analysis.valid) {
+        selected.intervals = std::move(run);
+    } else if (analysis.valid) {
         selected.source = Source::IntervalAnalysis;
         selected.settings = analysis.settings;
         selected.intervals = analysis.intervals;

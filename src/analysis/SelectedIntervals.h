@@ -17,7 +17,9 @@ class CKorvaneDoc;
 // The rule: the interval analysis when it ran with settings other than the defaults (a method
 // the user chose); otherwise the cross-correlation run, which the default analysis reproduces,
 // with the default analysis's quality flags when it covered the same intervals; the default
-// analysis alone when there is no cross-correlation run; nothing otherwise.
+// analysis when there is no cross-correlation run or when it combined records of one depth
+// (the run then has intervals between the records of a depth); nothing otherwise. Outputs run
+// the analysis first (IntervalAnalysis::Run) so that flags and combined depths exist.
 struct SelectedIntervals {
     enum class Source { None, CrossCorrelation, IntervalAnalysis };
 

@@ -152,9 +152,9 @@ void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOption
                                    "cross-correlation with "
                                    "new windows or geometry, write the table and save");
     open->footer("New windows or --hammer-to-rod re-run the cross-correlation, as does "
-                 "--correlate. --table needs cross-correlation results. --lag, --fit, "
-                 "--strike-pairs or --csv run the interval analysis with the document's "
-                 "settings and these changes, which --save keeps, as it keeps the sounding's "
+                 "--correlate. --table needs cross-correlation results. The interval "
+                 "analysis runs with the document's settings and the changes of --lag, --fit "
+                 "and --strike-pairs, which --save keeps, as it keeps the sounding's "
                  "details. The summary ends with the time-averaged velocity: \"Z_m\" (deepest "
                  "geophone depth), \"VsZ_m_s\", \"Vs30_m_s\", \"EC8\" and \"ASCE7_22\" (\"nan\" "
                  "and \"-\" when not determined; no Vs30 above 30 m).");

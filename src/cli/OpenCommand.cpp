@@ -119,15 +119,16 @@ void OpenCommand::Run(const CliOptions& options, std::ostream& out, std::ostream
     }
     // A document whose settings choose a method reports that method's results, which the file
     // does not keep.
+    // Every document is analysed for the summary: its chosen method, or the quality flags and
+    // the combined depths of the default one. Unasked, a failure only warns.
     const bool requested = AnalysisOptions::Requested(options);
-    if (requested || (doc.dataLoaded && !doc.analysisSettings.IsDefault())) {
+    if (requested || doc.dataLoaded) {
         if (!doc.dataLoaded)
             throw CliError(CliError::kFailure, path + ": holds no wave records to analyse");
         TerminalProgress progress(stderr, !options.quiet);
         try {
             AnalysisOptions::Run(doc, progress, err);
         } catch (const CliError& error) {
-            // Unasked, a failed analysis must not hide the document.
             if (requested)
                 throw;
             err << "warning: " << path << ": " << error.what()

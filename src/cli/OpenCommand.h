@@ -8,7 +8,8 @@ class CKorvaneDoc;
 struct CliOptions;
 
 // korvane-cli open: reads a document file, optionally re-runs the cross-correlation with new
-// windows or geometry, prints a summary and writes the table and the document when asked.
+// windows or geometry, runs the interval analysis, prints a summary and writes the table and
+// the document when asked.
 class OpenCommand {
 public:
     // Throws CliError on failure.

@@ -121,8 +121,8 @@ TEST(ShearModulus, MegapascalsFromTheUnitWeightAtMidDepth) {
 }
 
 // The cross-correlation run by default, with the flags of a default analysis of the same
-// intervals; a chosen method's results once it ran; the lag of a run read from a file
-// recovered from its velocity.
+// intervals; a chosen method's results once it ran, and the default analysis's when it
+// combined records of one depth; the lag of a run read from a file recovered from its velocity.
 TEST(SelectedIntervals, TheChosenMethodOrTheCrossCorrelationRun) {
     CKorvaneDoc doc;
     doc.recordCount = 3;
@@ -155,6 +155,13 @@ TEST(SelectedIntervals, TheChosenMethodOrTheCrossCorrelationRun) {
     EXPECT_EQ(selected.intervals[1].velocity, 1.0);
     EXPECT_EQ(selected.MethodText(),
               "interval analysis: whole-sample delays, least squares over 3 depths");
+
+    // A default analysis that combined the records of one depth has fewer intervals.
+    doc.analysisResults.settings = {};
+    doc.analysisResults.intervals.pop_back();
+    selected = SelectedIntervals::Of(doc);
+    EXPECT_EQ(selected.source, SelectedIntervals::Source::IntervalAnalysis);
+    EXPECT_EQ(selected.intervals.size(), 1u);
 }
 
 } // namespace
