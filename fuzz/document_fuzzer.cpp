@@ -1,4 +1,7 @@
 // Feeds arbitrary bytes to the document reader, as File > Open would.
+#include "analysis/AgsExport.h"
+#include "analysis/SelectedIntervals.h"
+#include "analysis/SiteClassification.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/DocumentFile.h"
@@ -63,5 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     korvane::DocumentFile::Read(again, back, once.size());
     if (Bytes(again) != once)
         std::abort();
+    // Whatever was accepted can be reported; a refusal is a KorvaneError, never a crash.
+    korvane::SiteClassification::Of(korvane::SelectedIntervals::Of(doc).intervals).SummaryLines();
+    doc.metadata.projectId = "P";
+    doc.metadata.locationId = "L";
+    try {
+        korvane::AgsExport::Text(doc, korvane::AgsOptions{"2025-01-31"});
+    } catch (const korvane::KorvaneError&) {
+    }
     return 0;
 }

@@ -1,10 +1,12 @@
 #include "analysis/AnalysisCsv.h"
 
-#include "dsp/KorvaneError.h"
+#include "analysis/SelectedIntervals.h"
+#include "analysis/ShearModulus.h"
+#include "sounding/AtomicFile.h"
+#include "sounding/CKorvaneDoc.h"
 #include "sounding/FixedDecimal.h"
 
 #include <cmath>
-#include <fstream>
 
 namespace korvane {
 
@@ -15,31 +17,30 @@ void AppendNumber(std::string& out, double value) {
         FixedDecimal::AppendDouble(out, value);
     else
         out += "nan";
-    out += ',';
 }
 
 } // namespace
 
-std::string AnalysisCsv::Text(const AnalysisResults& results) {
-    std::string text = "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags\n";
-    for (const IntervalEstimate& i : results.intervals) {
-        for (double value : {i.top, i.bottom, i.mid, i.lagMs, i.velocity, i.standardError, i.r2})
+std::string AnalysisCsv::Text(const CKorvaneDoc& doc) {
+    const SelectedIntervals selected = SelectedIntervals::Of(doc);
+    const std::vector<double> gmax = ShearModulus::OfIntervals(selected.intervals, doc.metadata);
+    std::string text = "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags,gmax_mpa\n";
+    for (std::size_t k = 0; k < selected.intervals.size(); ++k) {
+        const IntervalEstimate& i = selected.intervals[k];
+        for (double value : {i.top, i.bottom, i.mid, i.lagMs, i.velocity, i.standardError, i.r2}) {
             AppendNumber(text, value);
+            text += ',';
+        }
         text += AnalysisResults::FlagNames(i.flags);
+        text += ',';
+        AppendNumber(text, gmax[k]);
         text += '\n';
     }
     return text;
 }
 
-void AnalysisCsv::Save(const AnalysisResults& results, const std::filesystem::path& path) {
-    const std::string text = Text(results);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw KorvaneError("Can't open the selected file!");
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (out.fail())
-        throw KorvaneError("The file can't be closed!");
+void AnalysisCsv::Save(const CKorvaneDoc& doc, const std::filesystem::path& path) {
+    AtomicFile::Write(path, Text(doc), "The file could not be written: ");
 }
 
 } // namespace korvane

@@ -64,14 +64,14 @@ void AnalysisOptions::WriteCsv(const CKorvaneDoc& doc, const CliOptions& options
     if (!options.csv)
         return;
     if (*options.csv == "-") {
-        out << AnalysisCsv::Text(doc.analysisResults);
+        out << AnalysisCsv::Text(doc);
         out.flush();
         if (!out)
             throw CliError(CliError::kFailure, "cannot write the CSV");
         return;
     }
     try {
-        AnalysisCsv::Save(doc.analysisResults, *options.csv);
+        AnalysisCsv::Save(doc, *options.csv);
     } catch (const KorvaneError& error) {
         throw CliError(CliError::kFailure, *options.csv + ": " + error.what());
     }

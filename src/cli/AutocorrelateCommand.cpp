@@ -10,8 +10,6 @@
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/FixedDecimal.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,17 +17,6 @@
 #include <sstream>
 
 namespace korvane {
-
-namespace {
-
-bool IsDocumentFile(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".kvn";
-}
-
-} // namespace
 
 void AutocorrelateCommand::WriteCurves(const CKorvaneDoc& doc, bool rawWaves, std::ostream& out) {
     const std::vector<std::vector<float>>& curves =
@@ -64,7 +51,7 @@ void AutocorrelateCommand::Run(const CliOptions& options, std::ostream& out, std
     CommandOutputs::CheckFolderOf(options.saveFile, "--save");
     CKorvaneDoc doc;
     TerminalProgress progress(stderr, !options.quiet);
-    const bool fromDocument = options.inputs.size() == 1 && IsDocumentFile(options.inputs[0]);
+    const bool fromDocument = SoundingInput::IsDocument(options.inputs);
     if (fromDocument) {
         SoundingInput::OpenDocument(doc, options.inputs[0], err);
         if (!doc.dataLoaded)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisSettings.h"
+#include "cli/MetadataOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +13,7 @@ namespace korvane {
 // Everything the command line asked for, already checked for syntax: numbers are parsed
 // strictly and distances are finite. Which fields matter depends on the command.
 struct CliOptions {
-    std::string command; // "process", "open", "autocorrelate", "inspect", "convert", "simulate"
+    std::string command; // "process", "open", "ags", "autocorrelate", "inspect", "convert", ...
     bool quiet = false;
 
     std::vector<std::string> inputs;     // recordings and folders, or one document
@@ -40,9 +41,13 @@ struct CliOptions {
     std::optional<int32_t> oppositeChannel;
     std::optional<std::string> csv; // "-": standard output
 
-    // autocorrelate
+    // process, open and ags: the sounding's details
+    MetadataOptions metadata;
+
+    // autocorrelate and ags
     bool rawWaves = false; // --raw, else --filtered
     std::string outFile;   // empty or "-": standard output
+    std::string fileDate;  // ags: "YYYY-MM-DD", empty for today
 
     // simulate, convert
     std::string outDir;

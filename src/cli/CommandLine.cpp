@@ -1,12 +1,13 @@
 #include "cli/CommandLine.h"
 
+#include "cli/AgsCommand.h"
 #include "cli/AutocorrelateCommand.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/ConvertCommand.h"
-#include "cli/InspectCommand.h"
 #include "cli/DrawingCommands.h"
 #include "cli/DrawingHandOff.h"
+#include "cli/InspectCommand.h"
 #include "cli/NumberText.h"
 #include "cli/OpenCommand.h"
 #include "cli/ProcessCommand.h"
@@ -46,9 +47,14 @@ Files (recognised by their content, never by their name):
   Table        "Depth(m)      Velocity(m/s)   r2  " then one line per interval: mid-depth,
                velocity, coefficient of determination, six decimals each.
   Document     the binary .kvn file of the desktop program.
-  CSV          the interval analysis: "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags",
-               then one line per interval; "nan" where a value does not exist, flags
-               (LOW_R2, SLOW, FAST, NEGATIVE_LAG, WINDOW_EDGE, JUMP, POLARITY) joined by '|'.
+  CSV          the interval results: "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags,
+               gmax_mpa", then one line per interval; "nan" where a value does not exist,
+               flags (LOW_R2, SLOW, FAST, NEGATIVE_LAG, WINDOW_EDGE, JUMP, POLARITY) joined
+               by '|'; Gmax = unit weight / 9.80665 x Vs^2 at the interval's mid-depth.
+  Unit weights one line "TOP_M GAMMA_KN_M3" per layer, tops ascending from 0; blank lines
+               and lines starting with '#' are ignored.
+  AGS          AGS 4.2 (ags): PROJ, TRAN, ABBR, TYPE, UNIT, DICT, LOCA, ISTG, ISTS, ISTR,
+               ISTA; ASCII, CR LF, every field double-quoted.
 
 Exit status: 0 success, 1 a file could not be read or written (nothing is written then),
 2 bad usage or windows.
@@ -95,7 +101,7 @@ void AddWindowOptions(CLI::App* command, CliOptions& options) {
     window->excludes(windows);
 }
 
-void AddAnalysisOptions(CLI::App* command, CliOptions& options, RawOptions& raw) {
+void AddAnalysisOptions(CLI::App* command, CliOptions& options, RawOptions& raw, bool csv = true) {
     command
         ->add_option("--lag", raw.lag,
                      "Interval analysis: delays in whole samples (default), refined between "
@@ -113,9 +119,12 @@ void AddAnalysisOptions(CLI::App* command, CliOptions& options, RawOptions& raw)
         ->add_option("--opposite-channel", raw.oppositeChannel,
                      "Interval analysis: trace N of every file is the opposite strike")
         ->type_name("N");
+    if (!csv)
+        return;
     command
         ->add_option("--csv", raw.csv,
-                     "Write the interval analysis as CSV to FILE (\"-\": standard output)")
+                     "Write the interval results and Gmax as CSV to FILE (\"-\": standard "
+                     "output)")
         ->type_name("FILE");
 }
 
@@ -144,7 +153,7 @@ void AddQuiet(CLI::App* command, CliOptions& options) {
     command->add_flag("-q,--quiet", options.quiet, "No progress bar on standard error");
 }
 
-void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
+void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
     CLI::App* process =
         app.add_subcommand("process", "Load recordings, run the cross-correlation and write the "
                                       "velocity table");
@@ -153,7 +162,8 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
                     "\"recovered_data.txt\" go to the diagnostics folder. --lag, --fit, "
                     "--strike-pairs or --csv also run the interval analysis (records of equal "
                     "depth combined, quality flags); the velocity table stays that of the "
-                    "cross-correlation.");
+                    "cross-correlation. The CSV carries Gmax from the unit weights. The "
+                    "sounding's details (--project-id to --unit-weights) are kept with --save.");
     AddDistance(process, "--geophone-to-tip", raw.geophoneToTip,
                 "Distance from the cone tip up to the geophone (default 0.18)");
     AddDistance(process, "--hammer-to-rod", raw.hammerToRod,
@@ -172,20 +182,24 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw) {
     process->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
     AddImportOptions(process, options, raw);
     AddAnalysisOptions(process, options, raw);
+    metadata.AddTo(*process);
     AddQuiet(process, options);
     process->add_option("WAVEFILE", options.inputs, "Recordings (wave, columns, SEG-2) or folders")
         ->required();
 }
 
-void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw) {
+void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
     CLI::App* open =
         app.add_subcommand("open", "Print a summary of a document; optionally re-run the "
                                    "cross-correlation with "
                                    "new windows or geometry, write the table and save");
     open->footer("New windows or --hammer-to-rod re-run the cross-correlation, as does "
-                 "--correlate. --table needs cross-correlation results. --lag, --fit, "
-                 "--strike-pairs or --csv run the interval analysis with the document's "
-                 "settings and these changes, which --save keeps.");
+                 "--correlate. --table needs cross-correlation results. The interval "
+                 "analysis runs with the document's settings and the changes of --lag, --fit "
+                 "and --strike-pairs, which --save keeps, as it keeps the sounding's "
+                 "details. The summary ends with the time-averaged velocity: \"Z_m\" (deepest "
+                 "geophone depth), \"VsZ_m_s\", \"Vs30_m_s\", \"EC8\" and \"ASCE7_22\" (\"nan\" "
+                 "and \"-\" when not determined; no Vs30 above 30 m).");
     AddWindowOptions(open, options);
     AddDistance(open, "--hammer-to-rod", raw.hammerToRod,
                 "Horizontal distance from the hammer to the rod; re-runs the "
@@ -197,8 +211,41 @@ void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw) {
         ->type_name("FILE");
     open->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
     AddAnalysisOptions(open, options, raw);
+    metadata.AddTo(*open);
     AddQuiet(open, options);
     open->add_option("FILE.kvn", options.inputs, "The document")->required()->expected(1);
+}
+
+void AddAgs(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
+    CLI::App* ags = app.add_subcommand("ags", "Write the sounding's interval results as an AGS "
+                                              "4.2 file (groups LOCA, ISTG, ISTS, ISTR, ISTA)");
+    ags->footer("INPUT is one .kvn document, or recordings and folders as for process, with the "
+                "same processing options. The interval analysis runs with the document's "
+                "settings and these options; the velocities are the chosen method's (the "
+                "cross-correlation's by default). The file needs a project id and a location "
+                "id (given here or kept in the document). It is written through a temporary "
+                "file beside FILE, so a failure keeps a previous one.");
+    AddDistance(ags, "--geophone-to-tip", raw.geophoneToTip,
+                "Distance from the cone tip up to the geophone when loading wave files");
+    AddDistance(ags, "--hammer-to-rod", raw.hammerToRod,
+                "Horizontal distance from the hammer to the rod (re-runs a document's "
+                "correlation)");
+    AddWindowOptions(ags, options);
+    ags->add_option("--diagnostics", options.diagnosticsDir,
+                    "Existing folder for the diagnostic files of a load")
+        ->type_name("DIR");
+    AddImportOptions(ags, options, raw);
+    AddAnalysisOptions(ags, options, raw, false);
+    metadata.AddTo(*ags);
+    ags->add_option("--out", options.outFile, "The AGS file (\"-\": standard output)")
+        ->type_name("FILE.ags")
+        ->required();
+    ags->add_option("--file-date", options.fileDate,
+                    "Date of the file (TRAN_DATE; default: today, UTC)")
+        ->type_name("YYYY-MM-DD");
+    ags->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
+    AddQuiet(ags, options);
+    ags->add_option("INPUT", options.inputs, "Document, or recordings and folders")->required();
 }
 
 void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
@@ -409,8 +456,11 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
     app.set_version_flag("--version", "korvane-cli " + BuildVersion::Text());
     app.require_subcommand(1);
     app.footer(kFormats);
-    AddProcess(app, options, raw);
-    AddOpen(app, options, raw);
+    // One set of detail options per command: each parse records which were given.
+    MetadataOptions processMetadata, openMetadata, agsMetadata;
+    AddProcess(app, options, raw, processMetadata);
+    AddOpen(app, options, raw, openMetadata);
+    AddAgs(app, options, raw, agsMetadata);
     AddAutocorrelate(app, options, raw);
     AddInspect(app, options, raw);
     AddConvert(app, options, raw);
@@ -446,9 +496,17 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
                 options.csv = raw.csv;
         }
         if (options.command == "process")
+            options.metadata = processMetadata;
+        else if (options.command == "open")
+            options.metadata = openMetadata;
+        else if (options.command == "ags")
+            options.metadata = agsMetadata;
+        if (options.command == "process")
             ProcessCommand::Run(options, out, err);
         else if (options.command == "open")
             OpenCommand::Run(options, out, err);
+        else if (options.command == "ags")
+            AgsCommand::Run(options, out, err);
         else if (options.command == "autocorrelate")
             AutocorrelateCommand::Run(options, out, err);
         else if (options.command == "inspect")

@@ -24,6 +24,7 @@ void ProcessCommand::Run(const CliOptions& options, std::ostream& out, std::ostr
     CommandOutputs::CheckFolderOf(options.saveFile, "--save");
     CKorvaneDoc doc;
     AnalysisOptions::ApplyTo(options, doc);
+    options.metadata.ApplyTo(doc);
     TerminalProgress progress(stderr, !options.quiet);
     SoundingInput::LoadWaves(doc, options, windows, progress, err);
 

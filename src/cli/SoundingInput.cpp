@@ -12,6 +12,8 @@
 #include "sounding/LoadPipeline.h"
 #include "sounding/TipDepthRules.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -68,6 +70,15 @@ ImportOptions SoundingInput::Import(const CliOptions& options) {
         }
     }
     return import;
+}
+
+bool SoundingInput::IsDocument(const std::vector<std::string>& inputs) {
+    if (inputs.size() != 1)
+        return false;
+    std::string extension = std::filesystem::path(inputs.front()).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".kvn";
 }
 
 WindowSettings SoundingInput::Windows(const CliOptions& options) {

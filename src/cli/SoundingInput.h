@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -24,6 +25,10 @@ public:
 
     // Prints what the reader warns about on err, one "warning: <path>: ..." line each.
     static void OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err);
+
+    // Whether the inputs are one document file (a name ending in ".kvn", any case) rather than
+    // wave files and folders.
+    static bool IsDocument(const std::vector<std::string>& inputs);
 
     // The windows of the options: none, --window or --windows.
     static WindowSettings Windows(const CliOptions& options);

@@ -11,9 +11,9 @@ namespace korvane {
 
 namespace {
 
-constexpr uint32_t kLowCutEnd = 3;       // bins 0..2 removed
-constexpr uint32_t kAttenuateBegin = 40; // bins 40..204 attenuated
-constexpr uint32_t kHighCutBegin = 205;  // bins 205..N/2-1 removed
+constexpr uint32_t kLowCutEnd = CSpectralFilter::kFirstPassedBin;          // bins 0..2 removed
+constexpr uint32_t kAttenuateBegin = CSpectralFilter::kFirstAttenuatedBin; // 40..204 attenuated
+constexpr uint32_t kHighCutBegin = CSpectralFilter::kLastPassedBin + 1;    // 205..N/2-1 removed
 
 // Energy of values around their mean, in double precision. A constant, however large, has none.
 double EnergyAroundMean(const float* values, uint32_t n) {

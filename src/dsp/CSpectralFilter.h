@@ -35,6 +35,10 @@ public:
     static constexpr float kAttenuation = 11.4173f;
     // Shortest record for which the fixed bins below lie in the lower half of the spectrum.
     static constexpr uint32_t kMinimumLength = 512;
+    // Bins that pass at all, unchanged or attenuated: the whole band the filter lets through.
+    static constexpr uint32_t kFirstPassedBin = 3;
+    static constexpr uint32_t kFirstAttenuatedBin = 40;
+    static constexpr uint32_t kLastPassedBin = 204;
     // Filtered RMS up to this fraction of the input's RMS around its mean is rounding noise: the
     // transforms round 13 stages to floats, at most about 13 * 2^-24 = 7.7e-7 (measured: 4e-9).
     static constexpr float kNoiseFloor = 1e-6f;

@@ -3,6 +3,7 @@
 #include "analysis/AnalysisResults.h"
 #include "analysis/AnalysisSettings.h"
 #include "sounding/DocumentExtension.h"
+#include "sounding/SoundingMetadata.h"
 
 #include <array>
 #include <bit>
@@ -118,9 +119,11 @@ public:
     AnalysisSettings analysisSettings;
     AnalysisResults analysisResults;
     DocumentExtension extensionEntries;
+    // Project, location, test and unit weights, kept in the same block.
+    SoundingMetadata metadata;
 
-    // Releases every array and clears the flags, display mode and record count; the geometry
-    // and samplesPerRecord stay. Calls onReleased first.
+    // Releases every array and clears the flags, display mode and record count; the geometry,
+    // the metadata and samplesPerRecord stay. Calls onReleased first.
     void ReleaseSounding();
     // Releases the members the document file does not store.
     void ReleaseDerived();

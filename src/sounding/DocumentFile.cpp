@@ -1,10 +1,10 @@
 #include "sounding/DocumentFile.h"
 
 #include "dsp/KorvaneError.h"
+#include "sounding/AtomicFile.h"
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/DocumentExtension.h"
 
-#include <atomic>
 #include <bit>
 #include <fstream>
 #include <istream>
@@ -13,10 +13,6 @@
 #include <string>
 #include <system_error>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace korvane {
 
@@ -212,6 +208,7 @@ void ResetToEmpty(CKorvaneDoc& doc) {
     doc.geophoneToTip = fresh.geophoneToTip;
     doc.hammerToRod = fresh.hammerToRod;
     doc.analysisSettings = fresh.analysisSettings;
+    doc.metadata = fresh.metadata;
     doc.extensionEntries = fresh.extensionEntries;
 }
 
@@ -231,29 +228,8 @@ void MoveSounding(CKorvaneDoc& from, CKorvaneDoc& to) {
     to.dataLoaded = from.dataLoaded;
     to.resultsValid = from.resultsValid;
     to.analysisSettings = from.analysisSettings;
+    to.metadata = std::move(from.metadata);
     to.extensionEntries = std::move(from.extensionEntries);
-}
-
-fs::path TemporaryPathBeside(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string name = ".";
-    name += target.filename().string();
-    name += '.';
-    name += std::to_string(::getpid());
-    name += '.';
-    name += std::to_string(counter++);
-    name += ".tmp";
-    return folder / name;
-}
-
-// Makes the rename itself durable; a failure here only weakens durability, never the data.
-void SyncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 } // namespace
@@ -268,16 +244,18 @@ std::string DocumentFile::TrailingBytes(CKorvaneDoc& doc, std::string_view trail
     try {
         DocumentExtension block = DocumentExtension::Decode(trailing);
         doc.analysisSettings = AnalysisSettings::TakeFrom(block);
+        doc.metadata = SoundingMetadata::TakeFrom(block);
         doc.extensionEntries = std::move(block);
         return {};
     } catch (const KorvaneError& e) {
         doc.analysisSettings = {};
+        doc.metadata = {};
         doc.extensionEntries = {};
         std::string why = e.what();
         if (!why.empty() && why.back() == '.')
             why.pop_back();
         return "The settings stored after the document were ignored (" + why +
-               "); the analysis settings are the defaults.";
+               "); the analysis settings and the sounding details are the defaults.";
     }
 }
 
@@ -295,8 +273,10 @@ uint64_t DocumentFile::ExpectedSize(int32_t recordCount, uint32_t samplesPerReco
 
 std::string DocumentFile::ExtensionBytes(const CKorvaneDoc& doc) {
     doc.analysisSettings.Check();
+    doc.metadata.Check();
     DocumentExtension block = doc.extensionEntries;
     doc.analysisSettings.StoreTo(block);
+    doc.metadata.StoreTo(block);
     return block.Encode();
 }
 
@@ -366,47 +346,8 @@ void DocumentFile::Save(CKorvaneDoc& doc, const fs::path& path) {
 }
 
 void DocumentFile::Save(CKorvaneDoc& doc, const fs::path& path, const SaveFaults& faults) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (fs::is_directory(status))
-        throw KorvaneError(std::string(kNotSaved) + path.string() + " is a folder.");
-    // A replaced file keeps its permissions.
-    unsigned mode = 0666;
-    if (fs::is_regular_file(status))
-        mode = static_cast<unsigned>(status.permissions() & fs::perms::mask);
-
-    const fs::path temporary = TemporaryPathBeside(path);
-    FileSink sink;
-    if (!sink.Create(temporary, mode, faults.write))
-        throw KorvaneError(std::string(kNotSaved) + sink.Error() + ".");
-
-    std::string failure;
-    try {
-        std::ostream out(&sink);
-        Write(doc, out);
-        if (faults.sync && !faults.sync())
-            failure = "cannot flush the file to the disk (injected fault)";
-        else if (!sink.Commit())
-            failure = sink.Error();
-        else if (faults.rename && !faults.rename())
-            failure = "cannot replace " + path.string() + " (injected fault)";
-        else if (fs::rename(temporary, path, ec); ec)
-            failure = "cannot replace " + path.string() + " (" + ec.message() + ")";
-    } catch (const KorvaneError&) {
-        // The sink knows why the stream failed; other errors carry their own text.
-        failure = sink.Error();
-        if (failure.empty()) {
-            fs::remove(temporary, ec);
-            throw;
-        }
-    } catch (const std::bad_alloc&) {
-        failure = "there is not enough memory";
-    }
-    if (!failure.empty()) {
-        fs::remove(temporary, ec);
-        throw KorvaneError(std::string(kNotSaved) + failure + ".");
-    }
-    SyncFolder(path.parent_path());
+    AtomicFile::Write(
+        path, [&doc](std::ostream& out) { Write(doc, out); }, kNotSaved, faults);
     doc.SetModifiedFlag(false);
 }
 

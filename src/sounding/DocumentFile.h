@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sounding/FileSink.h"
+#include "sounding/AtomicFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -18,20 +18,14 @@ class CKorvaneDoc;
 // samples per record, the two distances in metres, the two flags), then per record the depth,
 // the window and the interleaved raw/filtered samples, then per interval the 8-byte peak
 // coefficient and the velocity in m/s. No signature, no padding, no alignment. Analysis
-// settings other than the defaults, and entries kept for later versions, follow in an optional
-// DocumentExtension block; without them the file ends after the fixed content.
+// settings and metadata other than the defaults, and entries kept for later versions, follow in
+// an optional DocumentExtension block; without them the file ends after the fixed content.
 class DocumentFile {
 public:
     // Notes about a file that opened all the same, each one sentence for the user.
     using Warnings = std::vector<std::string>;
 
-    // Ways to make a save fail on purpose, so tests can check that a failure anywhere keeps
-    // the previous file.
-    struct SaveFaults {
-        FileSink::WriteGate write;    // bytes the device takes at an offset
-        std::function<bool()> sync;   // false: forcing the file to the disk fails
-        std::function<bool()> rename; // false: replacing the target fails
-    };
+    using SaveFaults = AtomicFile::Faults;
 
     static constexpr uint64_t kHeaderSize = 28;
     static constexpr uint32_t kMinSamplesPerRecord = 512;
@@ -50,9 +44,10 @@ public:
     static Warnings Read(CKorvaneDoc& doc, std::istream& in, uint64_t fileSize);
 
     // The bytes that follow the blocks the header announces: the extension block when they
-    // carry its tag (its settings and entries go into doc), otherwise foreign bytes that are
-    // not part of the document and that a save does not keep. Returns the warning about them,
-    // empty when there is nothing to say. A damaged block leaves the default settings.
+    // carry its tag (its settings, details and entries go into doc), otherwise foreign bytes that
+    // are not part of the document and that a save does not keep. Returns the warning about them,
+    // empty when there is nothing to say. A damaged block leaves the
+    // default settings and details.
     static std::string TrailingBytes(CKorvaneDoc& doc, std::string_view trailing);
 
     // Writes a temporary file beside path and renames it over path only once every byte is on
@@ -65,8 +60,9 @@ public:
     // warns about.
     static Warnings Load(CKorvaneDoc& doc, const std::filesystem::path& path);
 
-    // The extension block Write appends: empty when the analysis settings are the defaults and
-    // no other entries are kept. Throws KorvaneError for settings out of range.
+    // The extension block Write appends: empty when the analysis settings and the metadata are
+    // the defaults and no other entries are kept. Throws KorvaneError for settings out of range
+    // or metadata that is not valid.
     static std::string ExtensionBytes(const CKorvaneDoc& doc);
 
     // Size in bytes of the fixed content that Write produces for these header values; the

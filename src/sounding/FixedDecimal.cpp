@@ -81,4 +81,18 @@ std::string FixedDecimal::Text(double value, int decimals) {
                                    .ptr);
 }
 
+std::string FixedDecimal::Rounded(double value, int decimals) {
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+    char buffer[kDoubleRoom];
+    std::string text(buffer, std::to_chars(buffer, buffer + sizeof buffer, value,
+                                           std::chars_format::fixed, decimals)
+                                 .ptr);
+    if (text.front() == '-' && text.find_first_not_of("0.", 1) == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
 } // namespace korvane

@@ -23,6 +23,10 @@ public:
     static void AppendInt(std::string& out, long long value);
     // printf "%.<decimals>f" in the C locale; decimals from 0 to 17.
     static std::string Text(double value, int decimals = 6);
+
+    // value rounded to that many decimals, '.' whatever the locale, never an exponent and
+    // never "-0.0"; "nan", "inf" or "-inf" for a value that is not finite.
+    static std::string Rounded(double value, int decimals);
 };
 
 } // namespace korvane

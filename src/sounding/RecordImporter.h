@@ -82,8 +82,8 @@ public:
     // 25 µs whose delay is a whole number of samples is copied; any other is resampled (band-
     // limited). Grid samples the trace does not reach take the mean of those it does (a float
     // sum in file order for copied traces, as wave files have always been filled; in double
-    // precision when that sum overflows). A trace with no samples gives zeros. Throws KorvaneError, naming `what`, when the trace holds no sample
-    // within the record.
+    // precision when that sum overflows). A trace with no samples gives zeros. Throws KorvaneError,
+    // naming `what`, when the trace holds no sample within the record.
     static std::vector<float> OnGrid(const RecordedTrace& trace, uint32_t samplesPerRecord,
                                      const std::string& what);
 

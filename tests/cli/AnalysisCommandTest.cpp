@@ -17,29 +17,35 @@ namespace fs = std::filesystem;
 struct Row {
     double top, bottom, mid, lag, vs, se, r2;
     std::string flags;
+    double gmax;
 };
 
-std::vector<Row> ParseCsv(const std::string& text) {
+// Every row's Gmax must be that of its velocity in MPa for the unit weight gamma (kN/m3).
+std::vector<Row> ParseCsv(const std::string& text, double gamma = 18.0) {
     std::vector<Row> rows;
     std::istringstream in(text);
     std::string line;
     std::getline(in, line);
-    EXPECT_EQ(line, "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags");
+    EXPECT_EQ(line, "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags,gmax_mpa");
     while (std::getline(in, line)) {
         std::vector<std::string> fields;
         std::istringstream cells(line);
         for (std::string cell; std::getline(cells, cell, ',');)
             fields.push_back(cell);
-        if (fields.size() == 7)
-            fields.emplace_back();
-        EXPECT_EQ(fields.size(), 8u) << line;
-        if (fields.size() != 8)
+        EXPECT_EQ(fields.size(), 9u) << line;
+        if (fields.size() != 9)
             continue;
         Row row{};
         double* numbers[] = {&row.top, &row.bottom, &row.mid, &row.lag, &row.vs, &row.se, &row.r2};
         for (int i = 0; i < 7; ++i)
             *numbers[i] = std::stod(fields[static_cast<std::size_t>(i)]);
         row.flags = fields[7];
+        row.gmax = std::stod(fields[8]);
+        const double gmax = gamma / 9.80665 * row.vs * row.vs / 1000.0;
+        if (row.vs > 0.0 && std::isfinite(row.vs))
+            EXPECT_NEAR(row.gmax, gmax, 1e-6 + 1e-9 * gmax) << line; // vs has 6 decimals
+        else
+            EXPECT_TRUE(std::isnan(row.gmax)) << line;
         rows.push_back(row);
     }
     return rows;
@@ -225,6 +231,28 @@ TEST(IntervalAnalysis, QualityFlagsFollowTheirThresholds) {
     }
     EXPECT_EQ(seen, (std::set<std::string>{"FAST", "JUMP", "LOW_R2", "NEGATIVE_LAG", "SLOW",
                                            "WINDOW_EDGE"}));
+}
+
+// A sounding deeper than 30 m through the default ground model: Vs30 by hand from the layers,
+// 30 / (2.6/140 + 4.7/180 + 5.5/235 + 5.6/290 + 11.6/360) = 250.8 m/s, EC8 C, ASCE 7-22 D.
+TEST(SiteResults, Vs30AndSiteClassesOfADeepSounding) {
+    CliRunner cli;
+    ASSERT_EQ(cli.Run({"simulate", "--out", "d", "--depths", "36"}).status, 0);
+    ASSERT_EQ(cli.Run({"process", "--quiet", "--diagnostics", "d", "--windows", "d/windows.txt",
+                       "--save", "d.kvn", "d/waves"})
+                  .status,
+              0);
+    const CliRunner::Result r = cli.Run({"open", "d.kvn"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(r.out.substr(r.out.find("\nZ_m ") + 1));
+    std::string name, z, vsZ, vs30, ec8, asce;
+    in >> name >> z >> name >> vsZ >> name >> vs30 >> name >> ec8 >> name >> asce;
+    EXPECT_EQ(z, "35.82");
+    EXPECT_NEAR(std::stod(vs30), 250.8, 0.02 * 250.8);
+    EXPECT_GT(std::stod(vsZ), std::stod(vs30)); // the stiffest layer continues below 30 m
+    EXPECT_EQ(ec8, "C");
+    EXPECT_EQ(asce, "D");
+    EXPECT_FALSE(in >> name) << "the five lines end the summary";
 }
 
 } // namespace

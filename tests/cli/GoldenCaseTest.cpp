@@ -1,5 +1,6 @@
 // Golden folders of the command line: tests/cli/golden/cases/<case>/ holds
-//   uses              shared input sets (folders of golden/inputs) copied into the work folder
+//   uses              shared input sets (folders of golden/inputs, or "examples/<name>" for a
+//                     bundled example) copied into the work folder
 //   input/            files of this case copied into the work folder
 //   commands          one program run per line, words separated by blanks ('#' starts a comment)
 //   expected/status   one exit status per run
@@ -70,8 +71,11 @@ TEST_P(GoldenCase, RunsAsRecorded) {
     const fs::path dir = kGolden / "cases" / GetParam();
     const fs::path expected = dir / "expected";
     CliRunner runner;
-    for (const std::string& set : Lines(dir / "uses"))
-        fs::copy(kGolden / "inputs" / set, runner.work() / set, fs::copy_options::recursive);
+    for (const std::string& set : Lines(dir / "uses")) {
+        const fs::path from = set.starts_with("examples/") ? fs::path(KORVANE_SOURCE_DIR) / set
+                                                           : kGolden / "inputs" / set;
+        fs::copy(from, runner.work() / fs::path(set).filename(), fs::copy_options::recursive);
+    }
     if (fs::exists(dir / "input"))
         fs::copy(dir / "input", runner.work(), fs::copy_options::recursive);
     const std::vector<std::string> inputs = CliRunner::ListFiles(runner.work());

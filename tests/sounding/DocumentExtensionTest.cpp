@@ -27,6 +27,7 @@ CKorvaneDoc ReadBytes(const std::string& bytes, std::vector<std::string>& warnin
 
 CKorvaneDoc WithSettings() {
     CKorvaneDoc doc = SampleSounding(3, 512, true);
+    doc.metadata.testDate = "2020-07-18";
     doc.analysisSettings.lag = LagMethod::Phase;
     doc.analysisSettings.fit = FitMethod::Lsq7;
     doc.analysisSettings.strikePairs = true;
@@ -34,22 +35,29 @@ CKorvaneDoc WithSettings() {
     return doc;
 }
 
-TEST(DocumentExtension, DefaultSettingsWriteNoBlockEvenAfterAChangeWasUndone) {
+TEST(DocumentExtension, DefaultSettingsAndMetadataWriteNoBlockEvenAfterAChangeWasUndone) {
     CKorvaneDoc doc = WithSettings();
     const uint64_t fixed = DocumentFile::ExpectedSize(3, 512, 1, 1);
     EXPECT_GT(Bytes(doc).size(), fixed);
     doc.analysisSettings = {};
+    doc.metadata = {};
+    doc.metadata.client = "ACME";
+    EXPECT_GT(Bytes(doc).size(), fixed);
+    doc.metadata.client.clear();
     EXPECT_EQ(Bytes(doc).size(), fixed);
     EXPECT_EQ(DocumentFile::ExtensionBytes(doc), "");
 }
 
 TEST(DocumentExtension, SettingsAndUnknownEntriesRoundTripBitForBit) {
     CKorvaneDoc doc = WithSettings();
+    doc.metadata.projectName = "Quay \xc3\xa9 7";
+    doc.metadata.testDate = "2020-07-18";
+    doc.metadata.unitWeights = {{0.0, 17.0}, {2.5, 18.5}};
     // Entries a later version may write: every type, one this version does not know.
-    doc.extensionEntries.Set("sounding.project_name", std::string("Quay \xc3\xa9 7"));
-    doc.extensionEntries.Set("sounding.test_date", int64_t{-20200718});
-    doc.extensionEntries.Set("sounding.unit_weights", std::vector<double>{0.0, 2.5, 18.5});
-    doc.extensionEntries.Set("sounding.offset", -0.0);
+    doc.extensionEntries.Set("future.name", std::string("x"));
+    doc.extensionEntries.Set("future.date", int64_t{-20200718});
+    doc.extensionEntries.Set("future.list", std::vector<double>{0.0, 2.5, 18.5});
+    doc.extensionEntries.Set("future.offset", -0.0);
     doc.extensionEntries.Set("future.shape", DocumentExtension::Raw{200, std::string("\0\1", 2)});
     const std::string bytes = Bytes(doc);
 
@@ -57,6 +65,7 @@ TEST(DocumentExtension, SettingsAndUnknownEntriesRoundTripBitForBit) {
     const CKorvaneDoc back = ReadBytes(bytes, warnings);
     EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(back.analysisSettings, doc.analysisSettings);
+    EXPECT_EQ(back.metadata, doc.metadata);
     EXPECT_EQ(back.extensionEntries, doc.extensionEntries);
     EXPECT_TRUE(testing::SameBits(back.rawWaves, doc.rawWaves));
     EXPECT_EQ(Bytes(back), bytes);
@@ -78,6 +87,8 @@ TEST(DocumentExtension, DamagedBlocksAreReportedAndTheDocumentStillOpens) {
     };
     std::string badLag = payload;
     badLag.replace(badLag.find("phase"), 5, "psalm");
+    std::string badDate = payload;
+    badDate.replace(badDate.find("2020-07-18"), 10, "2020-02-30");
     struct Case {
         std::string bytes;
         std::string reason;
@@ -92,6 +103,7 @@ TEST(DocumentExtension, DamagedBlocksAreReportedAndTheDocumentStillOpens) {
         {wrap(payload.substr(0, payload.size() - 3)), "runs past the end"},
         {wrap(payload + '\0'), "bytes follow its last entry"},
         {wrap(badLag), "unknown lag method \"psalm\""},
+        {wrap(badDate), "test date \"2020-02-30\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -100,6 +112,7 @@ TEST(DocumentExtension, DamagedBlocksAreReportedAndTheDocumentStillOpens) {
         ASSERT_EQ(warnings.size(), 1u);
         EXPECT_NE(warnings[0].find(c.reason), std::string::npos) << warnings[0];
         EXPECT_TRUE(back.analysisSettings.IsDefault());
+        EXPECT_TRUE(back.metadata.IsDefault());
         EXPECT_TRUE(back.extensionEntries.empty());
         EXPECT_EQ(back.recordCount, 3);
         EXPECT_TRUE(testing::SameBits(back.ccVelocities, doc.ccVelocities));

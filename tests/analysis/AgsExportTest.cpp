@@ -1,0 +1,168 @@
+// The AGS 4.2 export against a checker of the format's rules, one test per rule family: the
+// export passes, and a copy broken in that family's way does not (so the checker can fail).
+#include "analysis/AgsExport.h"
+
+#include "AgsChecker.h"
+#include "dsp/KorvaneError.h"
+#include "sounding/CKorvaneDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+namespace korvane {
+namespace {
+
+using testing::AgsFaults;
+
+// Six records, three of them 1 mm apart (a repeated depth: two intervals of the same range to
+// two decimals, one without a velocity), details with quotes and commas, two soil layers.
+CKorvaneDoc Sounding() {
+    CKorvaneDoc doc;
+    doc.recordCount = 6;
+    doc.dataLoaded = 1;
+    doc.resultsValid = 1;
+    doc.depths = {0.82f, 1.82f, 1.821f, 1.822f, 2.82f, 3.82f};
+    doc.correlationCoefficients = {0.95, 0.0, 0.99, 0.93, 0.97};
+    doc.ccVelocities = {150.0f, std::numeric_limits<float>::quiet_NaN(),
+                        std::numeric_limits<float>::infinity(), 200.0f, 250.0f};
+    SoundingMetadata& m = doc.metadata;
+    m.projectId = "KV-1";
+    m.locationId = "SCPT 1";
+    m.client = "ACME \"North\", Ltd";
+    m.source = "7 kg sledgehammer, steel plate";
+    m.testDate = "2024-05-17";
+    m.unitWeights = {{0.0, 17.0}, {2.0, 19.5}};
+    return doc;
+}
+
+std::string Export(const CKorvaneDoc& doc = Sounding()) {
+    return AgsExport::Text(doc, AgsOptions{"2025-01-31"});
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+::testing::AssertionResult Holds(const std::string& text, const char* family) {
+    const std::vector<std::string> faults = AgsFaults(text, family);
+    if (faults.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << family << ": " << faults.front();
+}
+
+TEST(AgsExport, CharactersAndLineEnds) {
+    const std::string text = Export();
+    EXPECT_TRUE(Holds(text, "characters"));
+    EXPECT_FALSE(Holds(Replace(text, "\r\n", "\n"), "characters"));
+    EXPECT_FALSE(Holds(Replace(text, "Ltd", "L\xc3\xa9"), "characters"));
+    CKorvaneDoc doc = Sounding();
+    doc.metadata.client = "Soci\xc3\xa9t\xc3\xa9";
+    EXPECT_THROW(Export(doc), KorvaneError);
+}
+
+TEST(AgsExport, Quoting) {
+    const std::string text = Export();
+    EXPECT_TRUE(Holds(text, "quoting"));
+    EXPECT_NE(text.find("\"ACME \"\"North\"\", Ltd\""), std::string::npos);
+    EXPECT_FALSE(Holds(Replace(text, "\"\"North\"\"", "\"North\""), "quoting"));
+    EXPECT_FALSE(Holds(Replace(text, "\"SCPT\",", "SCPT,"), "quoting"));
+}
+
+TEST(AgsExport, DescriptorRowsAndGroupStructure) {
+    const std::string text = Export();
+    EXPECT_TRUE(Holds(text, "structure"));
+    EXPECT_FALSE(
+        Holds(Replace(text, "\r\n\r\n\"GROUP\",\"LOCA\"", "\r\n\"GROUP\",\"LOCA\""), "structure"));
+    EXPECT_FALSE(Holds(Replace(text, "\"UNIT\",\"\",\"\",\"\",\"ms\"\r\n", ""), "structure"));
+    EXPECT_FALSE(Holds(Replace(text, "\"DATA\",\"KV-1\"", "\"DATA\",\"KV-1\",\"\""), "structure"));
+}
+
+TEST(AgsExport, HeadingsInDictionaryOrderWithItsUnitsAndTypes) {
+    const std::string text = Export();
+    EXPECT_TRUE(Holds(text, "order"));
+    EXPECT_FALSE(Holds(Replace(text, "\"ISTA_WATT\",\"ISTA_WATB\"", "\"ISTA_WATB\",\"ISTA_WATT\""),
+                       "order"));
+    EXPECT_FALSE(Holds(Replace(text,
+                               "\"ISTA_WVL\",\"ISTA_WVLM\",\"ISTA_IVAL\",\"ISTA_REM\","
+                               "\"ISTA_GMAX\"",
+                               "\"ISTA_WVL\",\"ISTA_WVLM\",\"ISTA_GMAX\",\"ISTA_REM\","
+                               "\"ISTA_IVAL\""),
+                       "order"));
+}
+
+TEST(AgsExport, EveryUnitTypeAbbreviationAndUserHeadingIsDefined) {
+    const std::string text = Export();
+    EXPECT_TRUE(Holds(text, "definitions"));
+    EXPECT_FALSE(Holds(Replace(text, "\"DATA\",\"Hz\",\"hertz\"\r\n", ""), "definitions"));
+    EXPECT_FALSE(Holds(Replace(text, "\"DATA\",\"YN\",\"Yes or No\"\r\n", ""), "definitions"));
+    EXPECT_FALSE(
+        Holds(Replace(text, "\"ISTA_MIVL\",\"PSEUDO\"", "\"ISTA_MIVL\",\"TRUE\""), "definitions"));
+    EXPECT_FALSE(
+        Holds(Replace(text, "\"ISTA\",\"ISTA_GMAX\"", "\"ISTA\",\"ISTA_GMOD\""), "definitions"));
+    EXPECT_FALSE(Holds(Replace(text, "\"1.82\",\"2.82\"", "\"1.8\",\"2.82\""), "definitions"));
+}
+
+TEST(AgsExport, OneProjectAndOneTransferRow) {
+    const std::string text = Export();
+    EXPECT_TRUE(Holds(text, "single"));
+    const std::string row = "\"DATA\",\"KV-1\",\"ACME \"\"North\"\", Ltd\"\r\n";
+    EXPECT_FALSE(Holds(Replace(text, row, row + row), "single"));
+}
+
+TEST(AgsExport, KeysUniqueAndRequiredFieldsFilled) {
+    const std::string text = Export();
+    EXPECT_TRUE(Holds(text, "keys"));
+    // The two ranges 1.82 to 1.82 m are analyses 1 and 2 of that range.
+    EXPECT_FALSE(
+        Holds(Replace(text, "\"1.82\",\"1.82\",\"2\"", "\"1.82\",\"1.82\",\"1\""), "keys"));
+    EXPECT_FALSE(Holds(Replace(text, "\"Korvane\"", "\"\""), "keys"));
+}
+
+// Intervals without a positive finite velocity are invalid, with no velocity, modulus or
+// later arrival times; the unit weight follows the profile. The first delay, 192 samples, is
+// recovered from its velocity: (2.1911 - 1.4700) m / 150 m/s = 4.807 ms.
+TEST(AgsExport, IntervalsWithoutAVelocity) {
+    const std::string text = Export();
+    const std::string ista = text.substr(text.find("\"GROUP\",\"ISTA\""));
+    EXPECT_NE(ista.find("\"0.82\",\"1.82\",\"1\",\"1.32\",\"X\",\"PSEUDO\",\"S\",\"BANDPASS\","
+                        "\"15\",\"996\",\"0.000\",\"4.800\""),
+              std::string::npos)
+        << ista;
+    EXPECT_NE(ista.find("\"\",\"Straight line slant distance\",\"Y\",\"r2 0.000; quality flags "
+                        "not assessed; unit weight 17.0 kN/m3\",\"\""),
+              std::string::npos);
+    EXPECT_NE(ista.find("\"4.800\",\"\",\"Relative"), std::string::npos);
+    EXPECT_NE(ista.find("\"200.0\",\"Straight line slant distance\",\"N\",\"r2 0.865; quality "
+                        "flags not assessed; unit weight 19.5 kN/m3\",\"79.5\""),
+              std::string::npos);
+    CKorvaneDoc doc = Sounding();
+    doc.metadata.projectId.clear();
+    EXPECT_THROW(Export(doc), KorvaneError);
+    doc = Sounding();
+    doc.resultsValid = 0;
+    EXPECT_THROW(Export(doc), KorvaneError);
+}
+
+// The files the command line writes for the golden cases hold every rule as well.
+TEST(AgsExport, TheGoldenFilesHoldEveryRule) {
+    const std::filesystem::path dir = std::filesystem::path(KORVANE_SOURCE_DIR) / "tests" / "cli" /
+                                      "golden" / "cases" / "ags-export" / "expected" / "files";
+    for (const char* name : {"example.ags", "example-lsq3.ags"}) {
+        std::ifstream in(dir / name, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        ASSERT_FALSE(text.empty()) << name;
+        for (const char* family :
+             {"characters", "quoting", "structure", "order", "definitions", "single", "keys"})
+            EXPECT_TRUE(Holds(text, family)) << name;
+    }
+}
+
+} // namespace
+} // namespace korvane
