@@ -18,6 +18,8 @@
 
 #include <gmock/gmock.h>
 
+#include <limits>
+
 namespace korvane {
 namespace {
 
@@ -75,6 +77,16 @@ TEST_F(AnalysisCommandsTest, ProposeWindowsIsOneUndoStepWithinTheLimits) {
     }
     EXPECT_EQ(doc.windows.back(), (SampleWindow{0, last}));
     EXPECT_TRUE(prompts->messages.isEmpty()) << Messages();
+
+    // A depth that is no number (a damaged document) has no arrival time to look after.
+    const std::vector<SampleWindow> kept = doc.windows;
+    const int steps = app->History().Stack().count();
+    doc.depths[1] = std::numeric_limits<float>::quiet_NaN();
+    ASSERT_TRUE(Dispatch(cmd::RunProposeWindows));
+    EXPECT_EQ(Messages(), "The window of record 2 cannot be proposed: its depth or the "
+                          "hammer-to-rod distance is not a finite number.");
+    EXPECT_EQ(doc.windows, kept);
+    EXPECT_EQ(app->History().Stack().count(), steps);
 }
 
 TEST_F(AnalysisCommandsTest, SettingsDialogRefusesBadValuesAndAppliesGoodOnesAsAnUndoStep) {

@@ -253,6 +253,14 @@ TEST(PlotRendererTest, AnAnalysisOfItsOwnDrawsOverTheRunWithErrorBarsAndFlags) {
     EXPECT_TRUE(At(centre, -0.1f, -0.75f));
     EXPECT_NE(frame.canvas.LabelWithText("subsample, lsq3; bars \xb1 standard error"), nullptr);
     EXPECT_NE(frame.canvas.LabelWithText("flagged"), nullptr);
+    // A flagged interval without a finite velocity leaves a gap and is marked on the axis.
+    analysis.intervals[1].velocity = std::numeric_limits<double>::infinity();
+    const Frame fast = Draw(doc);
+    EXPECT_FLOAT_EQ(fast.canvas.InColor(Kind::Polygon, ProfilePlot::kFlagColor)[0]->points[0].x,
+                    -2.0f);
+    for (const auto& p : fast.canvas.primitives)
+        for (const WorldPoint& point : p.points)
+            EXPECT_TRUE(std::isfinite(point.x) && std::isfinite(point.y));
 
     // The r^2 profile keeps the run's values alone.
     doc.displayMode = DeterminationProfile;
