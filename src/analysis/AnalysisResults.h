@@ -55,6 +55,13 @@ struct AnalysisResults {
     std::vector<AnalysedDepth> depths;
     std::vector<IntervalEstimate> intervals; // depths.size() - 1 entries
 
+    // The interval from geophone depth top down to bottom (metres, as the document stores
+    // them), or null: the one between two successive records of different depths.
+    const IntervalEstimate* Between(double top, double bottom) const;
+    // Valid results of settings that analyse otherwise than the defaults, which give the
+    // cross-correlation run's velocities: these are worth showing beside that run's.
+    bool DiffersFromTheRun() const { return valid && !settings.AnalysesLike(AnalysisSettings{}); }
+
     // "LOW_R2|JUMP", in the order of the bits; empty for none.
     static std::string FlagNames(uint32_t flags);
 };

@@ -4,6 +4,7 @@
 #include "sounding/DocumentExtension.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <variant>
@@ -36,6 +37,13 @@ constexpr const char* kStrikePairsKey = "analysis.strike_pairs";
 // A window must hold the 51 samples the window edits keep at the least: 1.25 ms.
 constexpr double kShortestWindowMs = 1.25;
 
+// The shortest text that reads back as value, '.' whatever the locale.
+std::string Shortest(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, end.ptr);
+}
+
 [[noreturn]] void Bad(const std::string& what) {
     throw KorvaneError("The analysis settings are not valid: " + what + ".");
 }
@@ -49,6 +57,14 @@ std::string TextOf(std::optional<DocumentExtension::Value> value, const char* ke
 }
 
 } // namespace
+
+bool AnalysisSettings::AnalysesLike(const AnalysisSettings& other) const {
+    AnalysisSettings same = other;
+    same.windowBeforeMs = windowBeforeMs;
+    same.windowAfterMs = windowAfterMs;
+    same.arrivalToleranceMs = arrivalToleranceMs;
+    return same == *this;
+}
 
 int AnalysisSettings::FitPoints() const {
     switch (fit) {
@@ -68,8 +84,8 @@ void AnalysisSettings::Check() const {
     for (const RealKey& k : kRealKeys) {
         const double v = this->*k.member;
         if (!(v >= k.lowest && v <= k.highest))
-            Bad(std::string(k.key + 9) + " " + std::to_string(v) + " is outside " +
-                std::to_string(k.lowest) + " to " + std::to_string(k.highest));
+            Bad(std::string(k.key + 9) + " " + Shortest(v) + " is outside " + Shortest(k.lowest) +
+                " to " + Shortest(k.highest));
     }
     if (windowBeforeMs + windowAfterMs < kShortestWindowMs)
         Bad("the proposed windows are shorter than 1.25 ms");

@@ -50,6 +50,9 @@ struct AnalysisSettings {
 
     bool operator==(const AnalysisSettings&) const = default;
     bool IsDefault() const { return *this == AnalysisSettings{}; }
+    // Whether both analyse given windows alike: every setting but the three that only shape
+    // proposed windows.
+    bool AnalysesLike(const AnalysisSettings& other) const;
 
     // Records used by a least-squares fit, 2 for successive pairs.
     int FitPoints() const;

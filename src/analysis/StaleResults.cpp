@@ -14,7 +14,12 @@ IntervalBasis StaleResults::BasisOf(const CKorvaneDoc& doc, std::size_t interval
 }
 
 bool StaleResults::OutOfDate(const CKorvaneDoc& doc) {
-    if (doc.resultsValid == 0 || doc.recordCount < 2)
+    if (doc.resultsValid == 0)
+        return false;
+    const AnalysisResults& analysis = doc.analysisResults;
+    if (analysis.valid && !analysis.settings.AnalysesLike(doc.analysisSettings))
+        return true;
+    if (doc.recordCount < 2)
         return false;
     const auto records = static_cast<std::size_t>(doc.recordCount);
     if (doc.resultBases.size() + 1 != records || doc.windows.size() < records ||

@@ -6,11 +6,12 @@
 
 namespace korvane {
 
-// Whether the cross-correlation results still belong to the windows, depths and geometry
-// shown. Nothing is stored for it: a run records each interval's inputs (the document's
-// resultBases), and the results are out of date while any of those differs from the current
-// ones, so undoing an edit makes them current again. Results read from a file carry no
-// inputs and are taken as they are.
+// Whether the cross-correlation results, and the interval analysis that follows the run, still
+// belong to the windows, depths, geometry and analysis settings shown. Nothing is stored for
+// it: a run records each interval's inputs (the document's resultBases) and the analysis its
+// settings, and the results are out of date while any of those differs from the current ones,
+// so undoing an edit makes them current again. Results read from a file carry no inputs and
+// are taken as they are.
 class StaleResults {
 public:
     // What the profile, the velocity table and the status bar say while it is so.

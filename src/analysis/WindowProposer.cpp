@@ -54,6 +54,10 @@ std::vector<SampleWindow> WindowProposer::Propose(const CKorvaneDoc& doc,
                                " has no wave.");
         const double z = doc.depths[k];
         const double fastest = std::sqrt(z * z + h * h) / settings.fastVelocity;
+        if (!std::isfinite(fastest))
+            throw KorvaneError("The window of record " + std::to_string(k + 1) +
+                               " cannot be proposed: its depth or the hammer-to-rod distance is "
+                               "not a finite number.");
         int32_t earliest = static_cast<int32_t>(
             std::min(std::ceil(fastest / kSampleInterval), static_cast<double>(samples - 1)));
         if (k > 0)

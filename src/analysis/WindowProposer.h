@@ -16,7 +16,7 @@ namespace korvane {
 class WindowProposer {
 public:
     // One window per record, in document order (ascending depth). Throws KorvaneError when
-    // the document holds no complete sounding.
+    // the document holds no complete sounding or a depth or the source offset is not finite.
     static std::vector<SampleWindow> Propose(const CKorvaneDoc& doc,
                                              const AnalysisSettings& settings);
 

@@ -1,6 +1,7 @@
 #include "app/CKorvaneApp.h"
 
 #include "analysis/StaleResults.h"
+#include "app/AnalysisCommands.h"
 #include "app/CAboutDialog.h"
 #include "app/CMainFrame.h"
 #include "app/ChangeWindow.h"
@@ -33,6 +34,7 @@ CKorvaneApp::~CKorvaneApp() {
     doc_.onChanged = nullptr;
     doc_.onReleased = nullptr;
     doc_.onModifiedFlagSet = nullptr;
+    analysis_.reset();
     history_.reset();
     router_.SetBusyListener(nullptr);
     frame_.reset();
@@ -53,10 +55,12 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
     documents_ = std::make_unique<DocumentCommands>(doc_, *prompts_, *recent_);
     sounding_ = std::make_unique<SoundingCommands>(doc_, *view_, *prompts_, router_, *documents_);
     history_ = std::make_unique<DocumentHistory>(doc_);
+    analysis_ = std::make_unique<AnalysisCommands>(doc_, *history_, *prompts_, *view_);
     router_.AddTarget(view_);
     router_.AddTarget(sounding_.get());
     router_.AddTarget(documents_.get());
     router_.AddTarget(history_.get());
+    router_.AddTarget(analysis_.get());
     router_.AddTarget(this);
     router_.SetRuleCheck([this](const CommandSpec& spec) {
         switch (spec.rule) {
@@ -171,6 +175,9 @@ void CKorvaneApp::ConnectPlotView() {
         registry_.Action(cmd::EditRedo)->setText(named("&Redo", stack.redoText()));
         router_.UpdateCommandUI();
     };
+    view_->SetIntervalFlags([this](int mode, std::size_t interval) {
+        return PlotReadout::AnalysisNote(doc_, mode, interval);
+    });
     QAction* scaleEachRow = registry_.Action(cmd::ViewScaleEachRow);
     scaleEachRow->setChecked(view_->ScaleEachRow());
     QObject::connect(view_, &CKorvaneView::scaleEachRowChanged, scaleEachRow, &QAction::setChecked);

@@ -13,6 +13,7 @@
 
 namespace korvane {
 
+class AnalysisCommands;
 class CKorvaneView;
 class CMainFrame;
 class DocumentCommands;
@@ -55,8 +56,8 @@ private:
     void UpdateDocumentState();
     // The File menu's recent documents, from the profile's list.
     void UpdateRecentFileItems();
-    // The undo history and the plot view: edits, document notices, readout, the row-scaling
-    // check mark and the Edit menu's texts.
+    // The undo history and the plot view: edits, document notices, readout with the analysis'
+    // notes, the row-scaling check mark and the Edit menu's texts.
     void ConnectPlotView();
 
     std::unique_ptr<UserPrompts> prompts_;
@@ -69,6 +70,7 @@ private:
     std::unique_ptr<DocumentCommands> documents_;
     std::unique_ptr<SoundingCommands> sounding_;
     std::unique_ptr<DocumentHistory> history_;
+    std::unique_ptr<AnalysisCommands> analysis_;
 };
 
 } // namespace korvane

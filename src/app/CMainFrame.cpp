@@ -47,8 +47,8 @@ const MenuSpec kMenus[] = {
       cmd::ViewDetermination, cmd::ViewVelocityData, kSeparator, Submenu(0), kSeparator,
       cmd::ViewZoomToFit, cmd::ViewScaleEachRow}},
     {"&Run",
-     {cmd::RunCrossCorrelation, kSeparator, cmd::AutocorrelateRawWaves,
-      cmd::AutocorrelateFilteredWaves}},
+     {cmd::RunCrossCorrelation, kSeparator, cmd::RunProposeWindows, cmd::RunAnalysisSettings,
+      kSeparator, cmd::AutocorrelateRawWaves, cmd::AutocorrelateFilteredWaves}},
     {"&Help", {cmd::AppAbout}},
 };
 

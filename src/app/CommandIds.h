@@ -31,6 +31,9 @@ inline constexpr int ShowFilteredAutocorrelations = 32810;
 // View > Zoom to Fit and View > Scale Each Row.
 inline constexpr int ViewZoomToFit = 32812;
 inline constexpr int ViewScaleEachRow = 32813;
+// Run > Propose Windows and Run > Analysis Settings...
+inline constexpr int RunProposeWindows = 32814;
+inline constexpr int RunAnalysisSettings = 32815;
 
 // Standard frame commands.
 inline constexpr int FileNew = 57600;

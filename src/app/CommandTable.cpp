@@ -102,6 +102,20 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
     // Run menu. The autocorrelation runs read the waves, so they wait for records like the
     // cross-correlation.
     r.Register({cmd::RunCrossCorrelation, "&Cross-Correlation", {}, {}, R::NeedsData, false});
+    // The interval analysis: both change the document as one undo step each.
+    r.Register({cmd::RunProposeWindows,
+                "&Propose Windows",
+                {},
+                "Set every record's window around its shear-wave arrival\nPropose Windows",
+                R::NeedsData,
+                false});
+    r.Register({cmd::RunAnalysisSettings,
+                "Analysis &Settings...",
+                {},
+                "Choose how delays and interval velocities are measured and flagged\nAnalysis "
+                "Settings",
+                R::NeedsData,
+                false});
     r.Register({cmd::AutocorrelateRawWaves,
                 "Autocorrelate &Original Waves",
                 {},

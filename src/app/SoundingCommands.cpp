@@ -1,6 +1,7 @@
 #include "app/SoundingCommands.h"
 
 #include "analysis/CorrelationRuns.h"
+#include "analysis/IntervalAnalysis.h"
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
 #include "app/DocumentCommands.h"
@@ -165,8 +166,20 @@ void SoundingCommands::OnConfigurations() {
 }
 
 void SoundingCommands::OnRunCrossCorrelation() {
-    Report(
-        RunLong([&](ProgressReporter& progress) { return RunCrossCorrelation(doc_, progress); }));
+    // The interval analysis follows every completed run, so its results always belong to the
+    // run's: with the default settings they repeat its velocities and add the delays in
+    // milliseconds and the quality flags. Results of an earlier run do not outlive this one.
+    doc_.analysisResults = {};
+    Report(RunLong([&](ProgressReporter& progress) {
+        CommandResult result = RunCrossCorrelation(doc_, progress);
+        if (!result.ok())
+            return result;
+        CommandResult analysis = IntervalAnalysis::Run(doc_, progress);
+        if (analysis.outcome == CommandOutcome::Failed)
+            analysis.message = "The cross-correlation is complete, the interval analysis is not: " +
+                               analysis.message;
+        return analysis;
+    }));
 }
 
 void SoundingCommands::OnAutocorrelateRawWaves() {

@@ -19,7 +19,8 @@ struct CommandResult;
 class UserPrompts;
 
 // The view's commands that work on the Sounding: Load, Configurations, the cross-correlation
-// and autocorrelation runs, and the velocity table. The long ones run with a progress panel
+// run with the interval analysis that follows it, the autocorrelation runs, and the velocity
+// table. The long ones run with a progress panel
 // over the view and mark the router busy while they pump events, so no other command can
 // change the Sounding under them. A load replaces the open sounding only when it completes:
 // the document's file commands ask to save first and take the replacement. Owns nothing.

@@ -1,6 +1,7 @@
 #include "ui/CConfigDialog.h"
 
 #include "sounding/GeometryFile.h"
+#include "ui/NumberEntry.h"
 #include "ui/UserPrompts.h"
 
 #include <QDir>
@@ -8,15 +9,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cctype>
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <system_error>
 
 namespace korvane {
 
@@ -63,29 +60,9 @@ CConfigDialog::CConfigDialog(UserPrompts& prompts, QWidget* parent)
 }
 
 bool CConfigDialog::ParseDistance(const QString& text, float& value) {
-    // People type the decimal separator of their locale (1,5) or a point (1.5); the C library's
-    // conversions would follow the process's locale and take only one of them.
-    QString plain = text.trimmed();
-    const QString separator = QLocale().decimalPoint();
-    if (separator != ".")
-        plain.replace(separator, ".");
-    QByteArray bytes = plain.toLatin1();
-    if (bytes.startsWith('+') && !bytes.startsWith("+-"))
-        bytes.remove(0, 1);
-    if (bytes.isEmpty())
-        return false;
-    // Plain decimal notation only: no hexadecimal, no "inf" or "nan".
-    for (const char c : bytes)
-        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '-' && c != '.' && c != 'e' &&
-            c != 'E')
-            return false;
-    const char* end = bytes.constData() + bytes.size();
     double parsed = 0.0;
-    const auto result = std::from_chars(bytes.constData(), end, parsed);
-    if (result.ec != std::errc() || result.ptr != end)
-        return false;
     // Values beyond the range of the stored float are not distances.
-    if (!std::isfinite(parsed) || std::fabs(parsed) > std::numeric_limits<float>::max())
+    if (!NumberEntry::Parse(text, parsed) || std::fabs(parsed) > std::numeric_limits<float>::max())
         return false;
     value = static_cast<float>(parsed);
     return true;

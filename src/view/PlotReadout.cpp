@@ -1,6 +1,7 @@
 #include "view/PlotReadout.h"
 
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/FixedDecimal.h"
 #include "view/PlotRenderer.h"
 #include "view/ProfilePlot.h"
 
@@ -107,6 +108,36 @@ QString PlotReadout::WaveText(const CKorvaneDoc& doc, const ViewGeometry& frame,
     if (const auto value = RowValue(doc, mode, row, sample))
         text += kGap + QStringLiteral("Amplitude %1").arg(Number(*value, 'g', 4));
     return text.trimmed();
+}
+
+std::string PlotReadout::AnalysisNote(const CKorvaneDoc& doc, int mode, std::size_t interval) {
+    const AnalysisResults& analysis = doc.analysisResults;
+    if ((mode != CrossCorrelationVelocity && mode != DeterminationProfile) || !analysis.valid ||
+        interval + 1 >= doc.depths.size())
+        return {};
+    const IntervalEstimate* estimate =
+        analysis.Between(doc.depths[interval], doc.depths[interval + 1]);
+    if (!estimate)
+        return {};
+    const auto number = [](double value, int decimals) {
+        return std::isfinite(value) ? FixedDecimal::Text(value, decimals) : std::string("none");
+    };
+    std::string note;
+    if (mode == CrossCorrelationVelocity && analysis.DiffersFromTheRun()) {
+        note = std::string(AnalysisSettings::Name(analysis.settings.lag)) + "/" +
+               AnalysisSettings::Name(analysis.settings.fit) + " Vs " +
+               number(estimate->velocity, 1);
+        if (std::isfinite(estimate->standardError))
+            note += " \u00b1 " + number(estimate->standardError, 1);
+        note += " m/s";
+    }
+    if (estimate->flags != 0) {
+        std::string flags;
+        for (const char c : AnalysisResults::FlagNames(estimate->flags))
+            flags += c == '|' ? std::string(", ") : std::string(1, c);
+        note += (note.empty() ? "" : "   ") + std::string("Flags ") + flags;
+    }
+    return note;
 }
 
 QString PlotReadout::ProfileText(const CKorvaneDoc& doc, const ViewGeometry& frame, WorldPoint at,

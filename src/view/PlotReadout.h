@@ -27,6 +27,12 @@ public:
     static QString Text(const CKorvaneDoc& doc, const ViewGeometry& frame, WorldPoint at,
                         const IntervalFlags& flags = {});
 
+    // What the interval analysis says of the interval between records i and i + 1 on the
+    // velocity and r^2 profiles: the velocity of its own method when the profile draws it
+    // ("subsample/lsq5 Vs 182.3 ± 4.1 m/s") and the quality flags ("Flags LOW_R2, JUMP").
+    // Empty without analysis results for the interval. An IntervalFlags source.
+    static std::string AnalysisNote(const CKorvaneDoc& doc, int mode, std::size_t interval);
+
     // The value a wave row draws at a sample, if it draws one there.
     static std::optional<float> RowValue(const CKorvaneDoc& doc, int mode, int row, int64_t sample);
 

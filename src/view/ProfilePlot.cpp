@@ -36,7 +36,21 @@ std::vector<ProfilePlot::Series> ProfilePlot::SeriesOf(const CKorvaneDoc& doc, i
     else
         for (double r : doc.correlationCoefficients)
             series.values.push_back(r * r);
-    return {series};
+    std::vector<Series> all{std::move(series)};
+    const AnalysisResults& analysis = doc.analysisResults;
+    if (mode == CrossCorrelationVelocity && analysis.DiffersFromTheRun()) {
+        Series chosen;
+        chosen.color = kAnalysisColor;
+        for (const IntervalEstimate& interval : analysis.intervals) {
+            chosen.values.push_back(interval.velocity);
+            chosen.tops.push_back(interval.top);
+            chosen.bottoms.push_back(interval.bottom);
+            chosen.errors.push_back(interval.standardError);
+            chosen.flagged.push_back(interval.flags != 0);
+        }
+        all.push_back(std::move(chosen));
+    }
+    return all;
 }
 
 ProfilePlot::ProfilePlot(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
@@ -155,10 +169,110 @@ void ProfilePlot::Draw(int mode) {
     const bool zoomed = zoomedX || zoomedY;
     if (zoomed)
         canvas_.SetClip({x0, -top, geometry_.dataRight, top});
-    for (const Series& s : series)
-        DrawStairs(s, records);
+    // Where primitives overlap the first drawn stays visible, so the last series comes first.
+    for (auto s = series.rbegin(); s != series.rend(); ++s) {
+        DrawFlagMarks(*s, records);
+        DrawErrorBars(*s, records, zoomed);
+        DrawStairs(*s, records);
+    }
     if (zoomed)
         canvas_.ResetClip();
+    if (series.size() > 1)
+        DrawLegend(series.back());
+}
+
+std::size_t ProfilePlot::IntervalsOf(const Series& series, std::size_t records) const {
+    if (series.tops.empty())
+        return records > 0 ? std::min(records - 1, series.values.size()) : 0;
+    return std::min({series.values.size(), series.tops.size(), series.bottoms.size()});
+}
+
+float ProfilePlot::TopOf(const Series& series, std::size_t i) const {
+    return series.tops.empty() ? doc_.depths[i] : static_cast<float>(series.tops[i]);
+}
+
+float ProfilePlot::BottomOf(const Series& series, std::size_t i) const {
+    return series.tops.empty() ? doc_.depths[i + 1] : static_cast<float>(series.bottoms[i]);
+}
+
+void ProfilePlot::DrawErrorBars(const Series& series, std::size_t records, bool zoomed) {
+    const std::size_t count = std::min(IntervalsOf(series, records), series.errors.size());
+    const float cap = Px(3);
+    points_.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        const double v = series.values[i];
+        const double e = series.errors[i];
+        const float y = DepthY((TopOf(series, i) + BottomOf(series, i)) * 0.5);
+        const float left = ValueX(v - e);
+        const float right = ValueX(v + e);
+        if (!(std::isfinite(left) && std::isfinite(right) && std::isfinite(y)) || !(e > 0.0))
+            continue;
+        const WorldPoint bar[] = {{left, y},       {right, y},       {left, y - cap},
+                                  {left, y + cap}, {right, y - cap}, {right, y + cap}};
+        points_.insert(points_.end(), std::begin(bar), std::end(bar));
+    }
+    if (points_.empty())
+        return;
+    // A wide bar ends at the plot's edges; a zoomed frame has its clip already.
+    const float top = height_ / 2.0f;
+    if (!zoomed)
+        canvas_.SetClip({-width_ / 2.0f, -top, width_ / 2.0f, top});
+    canvas_.SetColor(series.color[0], series.color[1], series.color[2]);
+    canvas_.Lines(points_);
+    if (!zoomed)
+        canvas_.ResetClip();
+}
+
+void ProfilePlot::DrawFlagMarks(const Series& series, std::size_t records) {
+    const std::size_t count = std::min(IntervalsOf(series, records), series.flagged.size());
+    const float d = Px(4);
+    canvas_.SetColor(kFlagColor[0], kFlagColor[1], kFlagColor[2]);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!series.flagged[i])
+            continue;
+        // An interval without a finite value is marked on the depth axis.
+        float x = ValueX(series.values[i]);
+        if (!std::isfinite(x))
+            x = -width_ / 4.0f;
+        const float y = DepthY((TopOf(series, i) + BottomOf(series, i)) * 0.5);
+        if (!std::isfinite(y))
+            continue;
+        const WorldPoint diamond[] = {{x, y + d}, {x + d, y}, {x, y - d}, {x - d, y}};
+        canvas_.Polygon(diamond);
+    }
+}
+
+void ProfilePlot::DrawLegend(const Series& chosen) {
+    const AnalysisSettings& settings = doc_.analysisResults.settings;
+    std::string method = std::string(AnalysisSettings::Name(settings.lag)) + ", " +
+                         AnalysisSettings::Name(settings.fit);
+    if (settings.strikePairs)
+        method += ", strike pairs";
+    if (settings.fit != FitMethod::Pairs)
+        method += "; bars \xb1 standard error"; // Latin-1 plus-minus sign
+    const bool anyFlagged =
+        std::find(chosen.flagged.begin(), chosen.flagged.end(), true) != chosen.flagged.end();
+    // Top right inside the plot, under the value ticks, where shallow (slow) soil leaves room.
+    const float right = geometry_.dataRight - Px(6);
+    const float line = canvas_.TextAscent() + canvas_.TextDescent() + Px(2);
+    float y = height_ / 2.0f - longTick_ - Px(4) - canvas_.TextAscent();
+    const auto entry = [&](const std::array<float, 3>& color, const std::string& text) {
+        canvas_.SetColor(color[0], color[1], color[2]);
+        canvas_.Label(right - canvas_.TextWidth(text), y, text);
+        y -= line;
+    };
+    entry({1.0f, 0.0f, 0.0f}, "cross-correlation");
+    entry(chosen.color, method);
+    if (anyFlagged) {
+        const std::string flagged = "flagged";
+        const float d = Px(4);
+        const float x = right - canvas_.TextWidth(flagged) - Px(4) - d;
+        const float mid = y + (canvas_.TextAscent() - canvas_.TextDescent()) / 2.0f;
+        const WorldPoint diamond[] = {{x, mid + d}, {x + d, mid}, {x, mid - d}, {x - d, mid}};
+        canvas_.SetColor(kFlagColor[0], kFlagColor[1], kFlagColor[2]);
+        canvas_.Polygon(diamond);
+        entry(kFlagColor, flagged);
+    }
 }
 
 void ProfilePlot::DrawStandardValueAxis(bool determination) {
@@ -264,13 +378,13 @@ void ProfilePlot::DrawDepthAxis(double deepest) {
 
 void ProfilePlot::DrawStairs(const Series& series, std::size_t records) {
     canvas_.SetColor(series.color[0], series.color[1], series.color[2]);
-    const std::size_t intervals = std::min(records - 1, series.values.size());
+    const std::size_t intervals = IntervalsOf(series, records);
     // One staircase; an interval without a value (no correlation peak) leaves a gap.
     points_.clear();
     for (std::size_t i = 0; i < intervals; ++i) {
         const float x = ValueX(series.values[i]);
-        const WorldPoint upper{x, geometry_.yOrigin - doc_.depths[i] * geometry_.yScale};
-        const WorldPoint lower{x, geometry_.yOrigin - doc_.depths[i + 1] * geometry_.yScale};
+        const WorldPoint upper{x, geometry_.yOrigin - TopOf(series, i) * geometry_.yScale};
+        const WorldPoint lower{x, geometry_.yOrigin - BottomOf(series, i) * geometry_.yScale};
         if (IsFinite(upper) && IsFinite(lower)) {
             points_.push_back(upper);
             points_.push_back(lower);

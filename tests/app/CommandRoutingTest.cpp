@@ -24,7 +24,8 @@ TEST_F(CommandRoutingTest, LoadAndCrossCorrelationShowTheirResultsAndEnableWhatF
     const auto expectState = [this](const char* state, bool data, bool results) {
         SCOPED_TRACE(state);
         ExpectEnabled({cmd::ViewOriginalWaves, cmd::ViewFilteredWaves, cmd::RunCrossCorrelation,
-                       cmd::AutocorrelateRawWaves, cmd::AutocorrelateFilteredWaves},
+                       cmd::AutocorrelateRawWaves, cmd::AutocorrelateFilteredWaves,
+                       cmd::RunProposeWindows, cmd::RunAnalysisSettings},
                       data);
         ExpectEnabled({cmd::ViewCrossCorrelationVelocity, cmd::ViewVelocityData,
                        cmd::ViewDetermination, cmd::ShowCorrelationFunctions,

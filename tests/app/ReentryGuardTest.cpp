@@ -13,8 +13,13 @@ using ReentryGuardTest = AppFixture;
 
 TEST_F(ReentryGuardTest, CommandsQueuedDuringLoadAreRefused) {
     // Commands that would change or replace the Sounding, or end the program.
-    const int guarded[] = {cmd::Load, cmd::FileOpen, cmd::AppExit, cmd::Configurations,
-                           cmd::RunCrossCorrelation};
+    const int guarded[] = {cmd::Load,
+                           cmd::FileOpen,
+                           cmd::AppExit,
+                           cmd::Configurations,
+                           cmd::RunCrossCorrelation,
+                           cmd::RunProposeWindows,
+                           cmd::RunAnalysisSettings};
     std::vector<std::pair<int, bool>> dispatched;
     prompts->onCheckpoint = [&](int n, CProgressPanel& panel) {
         if (n != 2)

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace korvane {
 namespace {
 
@@ -36,6 +38,8 @@ TEST(CVelocityTableDialogTest, ListsTheIntervalsAndSavesTheTable) {
     auto* list = dialog.findChild<QTreeWidget*>("1003");
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->columnCount(), 3); // no interval analysis to show
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("exportCsv")->isEnabled());
     const QStringList rows[] = {{"1.50", "150.50", "0.8100"}, {"2.50", "180.25", "0.6400"}};
     for (int i = 0; i < 2; ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
@@ -64,6 +68,50 @@ TEST(CVelocityTableDialogTest, ListsTheIntervalsAndSavesTheTable) {
     dialog.OnSaveTable();
     EXPECT_EQ(prompts.messages, QStringList{"Can't open the selected file!"});
     EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(CVelocityTableDialogTest, ShowsTheIntervalAnalysisBesideTheRunAndExportsItsCsv) {
+    CKorvaneDoc doc; // two records at 2 m: the analysis makes one depth of them
+    doc.recordCount = 4;
+    doc.depths = {1, 2, 2, 3};
+    doc.ccVelocities = {150.0f, -0.0f, 180.0f};
+    doc.correlationCoefficients = {0.9, 0.1, 0.8};
+    doc.dataLoaded = doc.resultsValid = 1;
+    AnalysisResults& analysis = doc.analysisResults;
+    analysis.valid = true;
+    analysis.settings.lag = LagMethod::Subsample;
+    analysis.settings.fit = FitMethod::Lsq3;
+    analysis.intervals = {{1, 2, 1.5, 5.125, 152.5, 3.25, 0.81, 0},
+                          {2, 3, 2.5, 4.5, 178, std::nan(""), 0.64, kLowR2 | kJump}};
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    CVelocityTableDialog dialog(doc, prompts);
+    dialog.show();
+    auto* list = dialog.findChild<QTreeWidget*>("1003");
+    ASSERT_EQ(list->columnCount(), 7);
+    EXPECT_EQ(list->headerItem()->text(4), "Vs subsample/lsq3 (m/s)");
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    const QStringList rows[] = {
+        {"1.50", "150.00", "0.8100", "5.125", "152.50", "3.25", ""},
+        {"2.00", "-0.00", "0.0100", "", "", "", ""},
+        {"2.50", "180.00", "0.6400", "4.500", "178.00", "", "LOW_R2, JUMP"}};
+    for (int i = 0; i < 3; ++i) {
+        QStringList texts;
+        for (int column = 0; column < 7; ++column)
+            texts << list->topLevelItem(i)->text(column);
+        EXPECT_EQ(texts, rows[i]);
+    }
+
+    prompts.saveFileNameAnswers.push_back(dir.filePath("analysis")); // gets ".csv"
+    dialog.findChild<QPushButton*>("exportCsv")->click();
+    EXPECT_EQ(prompts.filters, QStringList{"CSV Files (*.csv)"});
+    EXPECT_EQ(Read(dir.filePath("analysis.csv")),
+              "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags\n"
+              "1.000000,2.000000,1.500000,5.125000,152.500000,3.250000,0.810000,\n"
+              "2.000000,3.000000,2.500000,4.500000,178.000000,nan,0.640000,LOW_R2|JUMP\n");
+    prompts.saveFileNameAnswers.push_back(dir.filePath("missing/folder/a.csv"));
+    dialog.OnExportCsv();
+    EXPECT_EQ(prompts.messages, QStringList{"Can't open the selected file!"});
 }
 
 TEST(CVelocityTableDialogTest, OpensWithEveryRowOfAnOrdinarySoundingAndKeepsItsSize) {

@@ -4,6 +4,7 @@
 
 #include "RecordingCanvas.h"
 #include "sounding/CKorvaneDoc.h"
+#include "view/ProfilePlot.h"
 
 #include <gtest/gtest.h>
 
@@ -187,6 +188,83 @@ TEST(PlotRendererTest, VelocityAndDeterminationProfiles) {
     ASSERT_EQ(deepTicks.size(), 18u);                   // 1..9 m
     EXPECT_FLOAT_EQ(deepTicks[9].x, -2.0f + kLongTick); // 5 m
     EXPECT_FLOAT_EQ(deepTicks[7].x, -2.0f + kLongTick / 2);
+}
+
+TEST(PlotRendererTest, AnAnalysisOfItsOwnDrawsOverTheRunWithErrorBarsAndFlags) {
+    CKorvaneDoc doc = MakeDoc(4, {1, 2, 3, 4});
+    doc.ccVelocities = {150, 200, 180};
+    doc.correlationCoefficients = {0.9, 0.9, 0.9};
+    doc.resultsValid = 1;
+    doc.displayMode = CrossCorrelationVelocity;
+    const Frame run = Draw(doc);
+    const auto sameFrame = [](const Frame& a, const Frame& b) {
+        const auto& p = a.canvas.primitives;
+        const auto& q = b.canvas.primitives;
+        return p.size() == q.size() &&
+               std::equal(p.begin(), p.end(), q.begin(), [](const auto& x, const auto& y) {
+                   return x.kind == y.kind && x.color == y.color && x.text == y.text &&
+                          std::equal(
+                              x.points.begin(), x.points.end(), y.points.begin(), y.points.end(),
+                              [](WorldPoint u, WorldPoint v) { return u.x == v.x && u.y == v.y; });
+               });
+    };
+    // 160, 190 (flagged) and 185 m/s; standard errors 5, none and 10 m/s.
+    AnalysisResults& analysis = doc.analysisResults;
+    analysis.valid = true;
+    const double velocities[] = {160.0, 190.0, 185.0};
+    const double errors[] = {5.0, std::numeric_limits<double>::quiet_NaN(), 10.0};
+    for (int i = 0; i < 3; ++i)
+        analysis.intervals.push_back(
+            {1.0 + i, 2.0 + i, 1.5 + i, 2.0, velocities[i], errors[i], 0.8, i == 1 ? kJump : 0u});
+    // The defaults repeat the run: nothing is added.
+    EXPECT_TRUE(sameFrame(Draw(doc), run));
+
+    analysis.settings.lag = LagMethod::Subsample;
+    analysis.settings.fit = FitMethod::Lsq3;
+    const Frame frame = Draw(doc);
+    constexpr auto kBlue = ProfilePlot::kAnalysisColor;
+    const auto stairs = frame.canvas.InColor(Kind::Strip, kBlue);
+    ASSERT_EQ(stairs.size(), 1u);
+    ASSERT_EQ(stairs[0]->points.size(), 6u);
+    EXPECT_TRUE(At(stairs[0]->points.front(), -0.4f, 1.5f));  // 160 m/s at 1 m
+    EXPECT_TRUE(At(stairs[0]->points[3], -0.1f, -1.5f));      // 190 m/s at 3 m
+    EXPECT_TRUE(At(stairs[0]->points.back(), -0.15f, -3.0f)); // 185 m/s at 4 m
+    // The red staircase is the run's, drawn after (so under) the analysis.
+    const auto red = frame.canvas.InColor(Kind::Strip, kRed);
+    ASSERT_EQ(red.size(), 2u);
+    EXPECT_EQ(red[1]->points.size(), 6u);
+    EXPECT_TRUE(At(red[1]->points[2], 0.0f, 0.0f)); // 200 m/s from 2 m
+    EXPECT_LT(stairs[0], red[1]);
+    // Bars of 155-165 m/s at 1.5 m and 175-195 m/s at 3.5 m, inside the plot's clip.
+    const auto bars = frame.canvas.InColor(Kind::Lines, kBlue);
+    ASSERT_EQ(bars.size(), 1u);
+    ASSERT_EQ(bars[0]->points.size(), 12u);
+    EXPECT_TRUE(At(bars[0]->points[0], -0.45f, 0.75f));
+    EXPECT_TRUE(At(bars[0]->points[1], -0.35f, 0.75f));
+    EXPECT_TRUE(At(bars[0]->points[6], -0.25f, -2.25f));
+    EXPECT_NEAR(bars[0]->points[2].y - bars[0]->points[3].y, -6.0f / 37.5f, 1e-5);
+    EXPECT_EQ((bars[0] - 1)->kind, Kind::Clip);
+    // The flagged interval is marked at its value and mid-depth, and the legend says so.
+    const auto marks = frame.canvas.InColor(Kind::Polygon, ProfilePlot::kFlagColor);
+    ASSERT_EQ(marks.size(), 2u); // the interval's and the legend's
+    WorldPoint centre;
+    for (const WorldPoint& p : marks[0]->points)
+        centre = {centre.x + p.x / 4, centre.y + p.y / 4};
+    EXPECT_TRUE(At(centre, -0.1f, -0.75f));
+    EXPECT_NE(frame.canvas.LabelWithText("subsample, lsq3; bars \xb1 standard error"), nullptr);
+    EXPECT_NE(frame.canvas.LabelWithText("flagged"), nullptr);
+    // A flagged interval without a finite velocity leaves a gap and is marked on the axis.
+    analysis.intervals[1].velocity = std::numeric_limits<double>::infinity();
+    const Frame fast = Draw(doc);
+    EXPECT_FLOAT_EQ(fast.canvas.InColor(Kind::Polygon, ProfilePlot::kFlagColor)[0]->points[0].x,
+                    -2.0f);
+    for (const auto& p : fast.canvas.primitives)
+        for (const WorldPoint& point : p.points)
+            EXPECT_TRUE(std::isfinite(point.x) && std::isfinite(point.y));
+
+    // The r^2 profile keeps the run's values alone.
+    doc.displayMode = DeterminationProfile;
+    EXPECT_TRUE(Draw(doc).canvas.InColor(Kind::Strip, kBlue).empty());
 }
 
 TEST(PlotRendererTest, ZoomedFramesShowTheirPartWithRoundTicksInsideTheClip) {
