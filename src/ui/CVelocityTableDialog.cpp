@@ -173,7 +173,7 @@ void CVelocityTableDialog::OnExportCsv() {
     try {
         const QString path = AskFileName(kCsvFilter, "csv");
         if (!path.isEmpty())
-            AnalysisCsv::Save(doc_.analysisResults, QFile::encodeName(path).toStdString());
+            AnalysisCsv::Save(doc_, QFile::encodeName(path).toStdString());
     } catch (const KorvaneError& error) {
         prompts_.ShowMessage(QString::fromStdString(error.what()));
     } catch (const std::bad_alloc&) {

@@ -106,12 +106,15 @@ TEST(CVelocityTableDialogTest, ShowsTheIntervalAnalysisBesideTheRunAndExportsIts
     dialog.findChild<QPushButton*>("exportCsv")->click();
     EXPECT_EQ(prompts.filters, QStringList{"CSV Files (*.csv)"});
     EXPECT_EQ(Read(dir.filePath("analysis.csv")),
-              "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags\n"
-              "1.000000,2.000000,1.500000,5.125000,152.500000,3.250000,0.810000,\n"
-              "2.000000,3.000000,2.500000,4.500000,178.000000,nan,0.640000,LOW_R2|JUMP\n");
+              "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags,gmax_mpa\n"
+              "1.000000,2.000000,1.500000,5.125000,152.500000,3.250000,0.810000,,42.686595\n"
+              "2.000000,3.000000,2.500000,4.500000,178.000000,nan,0.640000,LOW_R2|JUMP,"
+              "58.155639\n"); // Gmax = 18 kN/m3 / 9.80665 m/s2 * Vs^2
     prompts.saveFileNameAnswers.push_back(dir.filePath("missing/folder/a.csv"));
     dialog.OnExportCsv();
-    EXPECT_EQ(prompts.messages, QStringList{"Can't open the selected file!"});
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].startsWith("The file could not be written: "))
+        << prompts.messages[0].toStdString();
 }
 
 TEST(CVelocityTableDialogTest, OpensWithEveryRowOfAnOrdinarySoundingAndKeepsItsSize) {
