@@ -11,7 +11,9 @@
 #include "sounding/DiagnosticFiles.h"
 #include "sounding/LoadPipeline.h"
 #include "ui/CConfigDialog.h"
+#include "ui/CImportDialog.h"
 #include "ui/CVelocityTableDialog.h"
+#include "ui/ImportPreview.h"
 #include "ui/UserPrompts.h"
 
 #include <QFile>
@@ -83,7 +85,7 @@ void SoundingCommands::Report(const CommandResult& result) {
 void SoundingCommands::LoadCommand() {
     if (!documents_.SaveModified())
         return;
-    const QStringList files = prompts_.AskOpenFileNames("All Files (*)");
+    const QStringList files = prompts_.AskOpenFileNames(kRecordingFilter);
     if (!files.isEmpty())
         LoadRecordings(files);
 }
@@ -120,6 +122,9 @@ bool SoundingCommands::LoadRecordings(const QStringList& chosen) {
     // The diagnostic files go beside the wave files.
     const std::string folder =
         QFile::encodeName(QFileInfo(files.constFirst()).absolutePath()).toStdString();
+    ImportOptions options;
+    if (!AskImportOptions(paths, options))
+        return false;
 
     CKorvaneDoc previous;
     try {
@@ -128,12 +133,16 @@ bool SoundingCommands::LoadRecordings(const QStringList& chosen) {
         prompts_.ShowMessage("Memory allocation fails!");
         return false;
     }
-    CommandResult result = RunLong(
-        [&](ProgressReporter& progress) { return LoadSounding(doc_, paths, folder, progress); });
+    CommandResult result = RunLong([&](ProgressReporter& progress) {
+        return LoadSounding(doc_, paths, folder, progress, options);
+    });
     // A cancel at the very end keeps the complete sounding: nothing was cancelled then.
     const bool kept =
         result.ok() || (result.outcome == CommandOutcome::Cancelled && doc_.dataLoaded != 0);
     if (kept) {
+        // Two traces of every file were taken as a left and a right strike.
+        if (options.oppositeChannel)
+            doc_.analysisSettings.strikePairs = true;
         if (!result.ok()) {
             result.message.clear();
             doc_.SetModifiedFlag(false);
@@ -151,6 +160,23 @@ bool SoundingCommands::LoadRecordings(const QStringList& chosen) {
     if (!note.isEmpty())
         prompts_.ShowMessage(note);
     return kept;
+}
+
+bool SoundingCommands::AskImportOptions(const std::vector<std::string>& paths,
+                                        ImportOptions& options) {
+    try {
+        ImportPreview preview(paths, doc_.samplesPerRecord);
+        if (!preview.NeedsQuestions())
+            return true;
+        CImportDialog dialog(std::move(preview), prompts_, view_.window());
+        if (prompts_.RunDialog(dialog) != QDialog::Accepted)
+            return false;
+        options = dialog.Options();
+        return true;
+    } catch (const std::bad_alloc&) {
+        prompts_.ShowMessage("Memory allocation fails!");
+        return false;
+    }
 }
 
 void SoundingCommands::OnConfigurations() {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "app/CommandTarget.h"
+#include "sounding/ImportOptions.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -36,7 +39,9 @@ public:
     // Recordings dropped on the window: asks to save a modified document, then loads them.
     void LoadDropped(const QStringList& files);
     // Every load of recordings ends here, whether the files came from the dialog or a drop.
-    // The program's own text files among them are left out with a note. A load that fails
+    // The program's own text files among them are left out with a note. Unless all are plain
+    // wave files at 25 µs, the import dialog shows what each gives and takes the import
+    // options first (Cancel loads nothing). A load that fails
     // or is cancelled before its end names the file and gives back the sounding shown before.
     // True when the new sounding replaced it.
     bool LoadRecordings(const QStringList& files);
@@ -46,7 +51,13 @@ public:
     void OnAutocorrelateFilteredWaves();
     void OnViewVelocityData();
 
+    // File > Load...'s filter: every file first, as recordings are recognised by content.
+    static constexpr const char* kRecordingFilter =
+        "All Files (*);;Wave and Column Text (*.txt *.csv *.asc *.dat);;SEG-2 (*.sg2 *.seg2 *.dat)";
+
 private:
+    // Runs the import dialog when the files need it; false when the user cancelled it.
+    bool AskImportOptions(const std::vector<std::string>& paths, ImportOptions& options);
     // Runs a long command with a progress panel and has the view repaint; errors become a
     // Failed result.
     CommandResult RunLong(const std::function<CommandResult(ProgressReporter&)>& work);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <stdexcept>
 
 namespace korvane {
@@ -42,10 +42,17 @@ std::string Strings(const std::vector<HeaderEntry>& entries) {
     return block;
 }
 
+// As "%.9g" in the C locale, whatever locale the process runs in.
 std::string Number(double value) {
     char text[40];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    return text;
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9);
+    return std::string(text, end.ptr);
+}
+
+double Parse(const std::string& text) {
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 } // namespace
@@ -95,7 +102,7 @@ std::string Seg2Writer::Write(const std::vector<HeaderEntry>& fileStrings,
         out.resize(out.size() + 19, '\0');
         out += block;
         // The stored descaling factor is what a reader multiplies by.
-        const double stored = std::stod(Number(descale));
+        const double stored = Parse(Number(descale));
         for (float s : trace.samples) {
             if (formatCode == 4) {
                 Put32(out, std::bit_cast<uint32_t>(s));

@@ -1,9 +1,14 @@
 #include "AppFixture.h"
 
+#include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
+#include <QUrl>
 
 namespace korvane {
 
@@ -32,6 +37,20 @@ QStringList AppFixture::ThreeRecords() {
 void AppFixture::LoadThreeRecords() {
     ASSERT_TRUE(LoadFiles(ThreeRecords()));
     ASSERT_EQ(app->Document().dataLoaded, 1) << Messages();
+}
+
+void AppFixture::Drop(const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&app->Frame(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&app->Frame(), &drop);
+    QCoreApplication::processEvents();
 }
 
 bool AppFixture::ActionEnabled(int id) const {

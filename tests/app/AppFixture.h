@@ -23,6 +23,8 @@ protected:
     // `waveDir`, where the diagnostics of a load may go, and returns their paths.
     QStringList ThreeRecords();
     void LoadThreeRecords();
+    // Drops the files on the main window as a file manager would.
+    void Drop(const QStringList& paths);
     bool Dispatch(int id) { return app->Router().Dispatch(id); }
     bool Enabled(int id) const { return app->Router().IsEnabled(id); }
     bool ActionEnabled(int id) const;

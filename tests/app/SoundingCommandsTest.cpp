@@ -13,32 +13,15 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
-#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
-#include <QMimeData>
 #include <QTemporaryDir>
-#include <QUrl>
 
 namespace korvane {
 namespace {
 
 class SoundingCommandsTest : public AppFixture {
 protected:
-    // Drops the files on the main window as a file manager would.
-    void Drop(const QStringList& paths) {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls.append(QUrl::fromLocalFile(path));
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(&app->Frame(), &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(&app->Frame(), &drop);
-        QCoreApplication::processEvents();
-    }
     QString Title() const { return app->Frame().windowTitle(); }
 };
 
@@ -63,6 +46,7 @@ TEST_F(SoundingCommandsTest, LoadReplacesTheOpenSoundingOnlyWhenItCompletes) {
     defective.close();
     ASSERT_TRUE(LoadFiles({waveDir.filePath("r1.txt"), defective.fileName()}));
     EXPECT_EQ(Messages(), "shot_07.txt: The file is wrong in 12 data record!");
+    EXPECT_TRUE(prompts->dialogTitles.isEmpty()); // wave files load without the import dialog
     EXPECT_EQ(doc.ccVelocities, velocities);
     EXPECT_EQ(doc.displayMode, CrossCorrelationVelocity);
     EXPECT_TRUE(doc.IsModified());
