@@ -42,6 +42,8 @@ bool LooksLikeSeg2(std::string_view head) {
 }
 
 std::string_view TrimmedLine(std::string_view head, std::size_t& start) {
+    if (start >= head.size())
+        return {};
     std::size_t stop = head.find('\n', start);
     if (stop == std::string_view::npos)
         stop = head.size();

@@ -99,6 +99,7 @@ TEST(RecordImporter, RecognisesFormatsByContentAndKeepsDefectiveWaveFilesWave) {
         {"[TEST]\r\n<GORILLA! header>\r\n", RecordFormat::Gru},
         {"[TEST]\nx=1\n[DATA]\n[SEISMIC TEST=1  DEPTH=2]\n", RecordFormat::Gru},
         {"[TEST]\nx=1\n[DATA]\n", RecordFormat::Wave},
+        {"[TEST]", RecordFormat::Wave},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatRecognizer::Recognise(c.text), c.format) << c.text;
