@@ -60,20 +60,19 @@ std::string ImportError(const std::string& path, std::vector<int> channels = {1,
     return "";
 }
 
-// Every seismic test with samples is a record of both strikes at the logger's sampling, from
-// LF or CR LF files alike; on the grid they are the S waves at their delays.
+// Every seismic test with samples is a record of both strikes at the logger's sampling (a file
+// with CR LF line ends here, the others have LF); on the grid they are the S waves at their
+// delays.
 TEST(GruReader, SeismicTestsBecomeRecordsOfBothStrikesOnTheGrid) {
     const TempDir dir;
-    const std::string text = Container();
     std::string crlf;
-    for (char c : text)
+    for (char c : Container())
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    const std::string path = dir.Write("s.GRU", text);
-    const std::string dos = dir.Write("dos.GRU", crlf);
+    const std::string path = dir.Write("s.GRU", crlf);
 
     ImportOptions options;
     options.depthKeyword = "probe depth";
-    options.depths = {{"s.GRU:test 5", 3.0f}, {"dos.GRU:test 5", 3.0f}};
+    options.depths["s.GRU:test 5"] = 3.0f;
     const FileInspection inspection = RecordImporter::Inspect(path, options);
     EXPECT_EQ(inspection.format, RecordFormat::Gru);
     EXPECT_EQ(inspection.notes,
@@ -101,9 +100,7 @@ TEST(GruReader, SeismicTestsBecomeRecordsOfBothStrikesOnTheGrid) {
     }
 
     const FileImport imported = RecordImporter::Import(path, options, 8192, 0.18f, {1, 2});
-    const FileImport fromDos = RecordImporter::Import(dos, options, 8192, 0.18f, {1, 2});
     ASSERT_EQ(imported.records.size(), 4u);
-    ASSERT_EQ(fromDos.records.size(), 4u);
     const double centres[] = {0.02, 0.0216, 0.0216, 0.0232};
     for (std::size_t r = 0; r < 4; ++r) {
         const std::vector<float>& left = imported.records[r].traces.at(0);
@@ -114,8 +111,6 @@ TEST(GruReader, SeismicTestsBecomeRecordsOfBothStrikesOnTheGrid) {
         EXPECT_LT(worst, 1e-3) << r;
         for (std::size_t k = 0; k < 8192; k += 97)
             EXPECT_EQ(right[k], -left[k]) << r << " " << k;
-        EXPECT_EQ(fromDos.records[r].traces, imported.records[r].traces) << r;
-        EXPECT_EQ(fromDos.records[r].depth, imported.records[r].depth) << r;
     }
     EXPECT_EQ(imported.records[0].depth, 2.0f - 0.18f);
 }
