@@ -18,6 +18,7 @@ namespace {
 constexpr std::string_view kTestStart = "SEISMIC TEST";
 constexpr std::string_view kTestEnd = "SEISMIC TEST END";
 constexpr std::string_view kSampleLine = "*E:";
+static_assert(GruReader::kMaxChannels <= 64, "a test's channels are bits of a 64-bit mask");
 // Scaled channels the file names only by their role.
 constexpr std::string_view kSeismicChannels[] = {"Shear left", "Shear right", "Compression"};
 
@@ -36,16 +37,11 @@ std::string Number(double value) {
 }
 
 // A whole field as a number, nothing before or after it.
-template <class T> bool WholeNumber(std::string_view field, T& value) {
+bool WholeNumber(std::string_view field, float& value) {
     const char* p = field.data();
     const char* end = p + field.size();
-    DecimalScan::Result result;
-    if constexpr (std::is_same_v<T, double>)
-        result = DecimalScan::Double(p, end, value);
-    else
-        result = DecimalScan::Float(p, end, value);
-    return result == DecimalScan::Result::Number && p == end && !field.empty() &&
-           !DecimalScan::IsSpace(field.front());
+    return !field.empty() && !DecimalScan::IsSpace(field.front()) &&
+           DecimalScan::Float(p, end, value) == DecimalScan::Result::Number && p == end;
 }
 
 // "key=value", either side trimmed; a line in double quotes loses them.
@@ -173,19 +169,19 @@ void TakeChannels(Test& test, const std::vector<std::pair<int, float>>& pairs,
 // Keeps one sample line, which must hold the channels of the test's first.
 void AddSamples(Test& test, std::size_t at, double time,
                 const std::vector<std::pair<int, float>>& pairs) {
-    std::vector<bool> seen(test.channels.size(), false);
+    uint64_t seen = 0; // a bit per channel of the test
     for (const auto& [channel, value] : pairs) {
         const auto found = std::find(test.channels.begin(), test.channels.end(), channel);
         if (found == test.channels.end())
             throw KorvaneError(test.Where(at) + " holds channel " + std::to_string(channel) +
                                ", which the first sample line of the test does not");
         const auto c = static_cast<std::size_t>(found - test.channels.begin());
-        seen[c] = true;
+        seen |= uint64_t{1} << c;
         if (test.keep[c])
             test.values[c].push_back(value);
     }
-    for (std::size_t c = 0; c < seen.size(); ++c)
-        if (!seen[c])
+    for (std::size_t c = 0; c < test.channels.size(); ++c)
+        if (!(seen >> c & 1))
             throw KorvaneError(test.Where(at) + " holds no sample of channel " +
                                std::to_string(test.channels[c]));
     test.times.push_back(time);
