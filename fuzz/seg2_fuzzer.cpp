@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the import layer through a real file, as a load would: the format is
 // recognised by content, so SEG-2 seeds exercise the SEG-2 reader (every count, pointer and size
-// checked before allocating) and the resampler, while mutations that lose the signature reach the
-// text readers. Whatever is inspected is then imported, with every channel the file offers (up
+// checked before allocating) and the resampler, GRU seeds the logger container's reader with its
+// sections and sample lines, while mutations that lose the signature reach the other text
+// readers. Whatever is inspected is then imported, with every channel the file offers (up
 // to three), and must come out finite and of record length.
 #include "dsp/KorvaneError.h"
 #include "sounding/RecordImporter.h"

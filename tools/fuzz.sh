@@ -3,7 +3,7 @@
 #   tools/fuzz.sh [RUNS [DOCUMENT_RUNS]]  a fixed number of runs per target (default 20000;
 #                                         the document target may get its own count)
 # Targets: wave_file_fuzzer (the wave reader), document_fuzzer (.kvn documents), seg2_fuzzer
-# (the import layer from SEG-2 seeds: SEG-2, column text and the resampler).
+# (the import layer from SEG-2 and GRU seeds: SEG-2, GRU, column text and the resampler).
 #   tools/fuzz.sh --time SECS             run each target for SECS seconds
 # A crash, hang, leak, sanitizer report or a single allocation of 16 MB or more (no input of
 # at most 64 KB can justify one) stops the run with a non-zero status; the input that caused it

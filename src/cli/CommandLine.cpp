@@ -34,13 +34,18 @@ Files (recognised by their content, never by their name):
                by blanks, tabs, commas or semicolons; --channel N takes amplitude column N.
   SEG-2        the binary format of engineering seismographs (any byte order, data format
                codes 1 to 5); --channel N takes trace N. Pre-trigger samples are dropped.
+  GRU          the text container of cone penetration loggers: a record "test N" per
+               seismic test ("[SEISMIC TEST=N  DEPTH=<cone tip depth>]") that holds samples;
+               its channels (left and right strike) count from 1 in the order the file
+               first names them: --channel 1 --opposite-channel 2 takes both strikes.
   Records at another sample interval are resampled to 25 us (band-limited). A text time
   column that does not step by 25 us needs its unit: --time-unit, or a header such as
-  "Time(s)" on the line above the rows. The cone tip depth of a file that is not a wave
-  file comes from --depths, from --depth-keyword, or from a number followed by "m" in the
-  file name (scpt_12.50m.sg2).
+  "Time(s)" on the line above the rows. --depths overrides any cone tip depth; a file
+  that gives none itself (as line 2 of a wave file, DEPTH= of a GRU test) has it from
+  --depth-keyword, or from a number followed by "m" in the file name (scpt_12.50m.sg2).
   Depths file  one line "NAME TIPDEPTH" per file (the file name without folder, metres);
-               it overrides the depth of every file it names, wave files included.
+               it overrides the depth of every file it names, wave files included. A test
+               of a GRU file is "NAME:test N", as inspect lists it.
   Windows file one line "first last" (sample numbers) per record, in ascending depth
                order; blank lines and lines starting with '#' are ignored. Every window must
                satisfy 0 <= first, first + 50 <= last <= 8191.
@@ -131,7 +136,8 @@ void AddAnalysisOptions(CLI::App* command, CliOptions& options, RawOptions& raw,
 void AddImportOptions(CLI::App* command, CliOptions& options, RawOptions& raw) {
     command
         ->add_option("--channel", raw.channel,
-                     "Trace (SEG-2) or amplitude column (text) to take, from 1 (default 1)")
+                     "Trace (SEG-2), amplitude column (text) or channel (GRU) to take, from 1 "
+                     "(default 1)")
         ->type_name("N");
     command
         ->add_option("--depths", options.depthsFile,
@@ -184,7 +190,9 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOpt
     AddAnalysisOptions(process, options, raw);
     metadata.AddTo(*process);
     AddQuiet(process, options);
-    process->add_option("WAVEFILE", options.inputs, "Recordings (wave, columns, SEG-2) or folders")
+    process
+        ->add_option("WAVEFILE", options.inputs,
+                     "Recordings (wave, columns, SEG-2, GRU) or folders")
         ->required();
 }
 
@@ -292,7 +300,7 @@ void AddInspect(CLI::App& app, CliOptions& options, RawOptions& raw) {
         "inspect", "List every trace of every recording: format, samples, interval, delay, "
                    "tip depth");
     inspect->footer("Output: a header line, then one line per trace, tab separated: path, "
-                    "format (wave, columns, seg2), trace, samples, interval_s, delay_s, "
+                    "format (wave, columns, seg2, gru), trace, samples, interval_s, delay_s, "
                     "tip_depth_m (\"-\" when no rule gives one). Notes go to standard error. "
                     "Exit status 1 names the first defective file.");
     AddImportOptions(inspect, options, raw);

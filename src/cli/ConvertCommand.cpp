@@ -8,6 +8,8 @@
 #include "sounding/RecordImporter.h"
 #include "sounding/WaveFileWriter.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -56,8 +58,13 @@ void ConvertCommand::Run(const CliOptions& options, std::ostream& out, std::ostr
         const int channel = import.ChannelsFor(path).front();
         for (const ImportedRecord& record : imported.records) {
             std::string stem = fs::path(path).stem().string();
-            if (!record.section.empty())
+            if (!record.section.empty()) {
+                // "test 5" of x.GRU becomes x_test_5.txt: no blanks in names made here.
                 stem += "_" + record.section;
+                std::replace_if(
+                    stem.end() - static_cast<std::ptrdiff_t>(record.section.size()), stem.end(),
+                    [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+            }
             Output output{dir / (stem + ".txt"), {}};
             std::error_code error;
             if (fs::equivalent(output.target, path, error))

@@ -41,6 +41,29 @@ bool LooksLikeSeg2(std::string_view head) {
     return false;
 }
 
+std::string_view TrimmedLine(std::string_view head, std::size_t& start) {
+    if (start >= head.size())
+        return {};
+    std::size_t stop = head.find('\n', start);
+    if (stop == std::string_view::npos)
+        stop = head.size();
+    std::string_view line = head.substr(start, stop - start);
+    start = stop + 1;
+    while (!line.empty() && DecimalScan::IsSpace(line.back()))
+        line.remove_suffix(1);
+    return line;
+}
+
+// "[TEST]" on line 1, and the logger's header on line 2 or a seismic test further on.
+bool LooksLikeGru(std::string_view head) {
+    std::size_t start = 0;
+    if (TrimmedLine(head, start) != "[TEST]")
+        return false;
+    if (TrimmedLine(head, start).starts_with("<GORILLA!"))
+        return true;
+    return head.find("\n[SEISMIC TEST=") != std::string_view::npos;
+}
+
 } // namespace
 
 bool FormatRecognizer::IsNumberToken(std::string_view token) {
@@ -91,6 +114,8 @@ bool FormatRecognizer::IsNumberRow(std::string_view line) {
 RecordFormat FormatRecognizer::Recognise(std::string_view head) {
     if (LooksLikeSeg2(head))
         return RecordFormat::Seg2;
+    if (LooksLikeGru(head))
+        return RecordFormat::Gru;
 
     WaveLineSource lines(head);
     std::string_view line;

@@ -11,7 +11,10 @@ namespace korvane {
 // SEG-2: the block identifier 0x3A55 in either byte order, with binary bytes in the rest of the
 // 32-byte file descriptor (a text line starting "U:" is not SEG-2).
 //
-// Text is a wave file when it looks like one, so that a defective wave file keeps the wave
+// A cone logger's container: "[TEST]" on line 1, then the logger's header ("<GORILLA! header>")
+// on line 2 or a line "[SEISMIC TEST=..." further on.
+//
+// Other text is a wave file when it looks like one, so that a defective wave file keeps the wave
 // reader's messages: when line 7 is not a row of numbers and line 8 is missing, blank or starts
 // with a number (the seven header lines of the format); when it holds no run of three rows of
 // numbers at all (nothing else could read it); or when line 2 is "word number word" and the

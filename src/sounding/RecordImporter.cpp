@@ -4,6 +4,7 @@
 #include "dsp/Resampler.h"
 #include "sounding/ColumnTextReader.h"
 #include "sounding/FormatRecognizer.h"
+#include "sounding/GruReader.h"
 #include "sounding/InputFile.h"
 #include "sounding/Seg2Reader.h"
 #include "sounding/TimeColumn.h"
@@ -31,6 +32,11 @@ constexpr const char* kNoDepth =
 
 std::string TraceWord(RecordFormat format) {
     return format == RecordFormat::Seg2 ? "trace " : "channel ";
+}
+
+// "test 5: " before a message about one record of a file that holds several.
+std::string SectionPrefix(const RecordedSection& section) {
+    return section.name.empty() ? std::string() : section.name + ": ";
 }
 
 Recording ReadWave(InputFile& file, uint32_t n, float geophoneToTip, const std::vector<int>& decode,
@@ -94,9 +100,12 @@ Recording ReadRecording(const std::string& path, const ImportOptions& options, u
         file.ReadUpTo(RecordImporter::kLargestFile + 1);
         if (file.bytes().size() > RecordImporter::kLargestFile)
             throw KorvaneError("the file is larger than 256 MB");
-        recording = format == RecordFormat::Seg2
-                        ? Seg2Reader::Read(file.bytes(), decode)
-                        : ColumnTextReader::Read(file.bytes(), decode, unit, path);
+        if (format == RecordFormat::Seg2)
+            recording = Seg2Reader::Read(file.bytes(), decode);
+        else if (format == RecordFormat::Gru)
+            recording = GruReader::Read(file.bytes(), decode, path);
+        else
+            recording = ColumnTextReader::Read(file.bytes(), decode, unit, path);
     }
     file.Close();
     for (const RecordedSection& section : recording.sections)
@@ -105,8 +114,9 @@ Recording ReadRecording(const std::string& path, const ImportOptions& options, u
             if (!(interval >= kShortestInterval && interval <= kLongestInterval)) {
                 char text[64];
                 std::snprintf(text, sizeof text, "%g", interval);
-                throw KorvaneError(TraceWord(recording.format) + std::to_string(t + 1) +
-                                   " has a sample interval of " + text + " s, outside 1 µs to 1 s");
+                throw KorvaneError(SectionPrefix(section) + TraceWord(recording.format) +
+                                   std::to_string(t + 1) + " has a sample interval of " + text +
+                                   " s, outside 1 µs to 1 s");
             }
         }
     return recording;
@@ -223,8 +233,9 @@ FileImport RecordImporter::Import(const std::string& path, const ImportOptions& 
                                    : "the geophone depth (the tip depth minus the geophone-to-tip "
                                      "distance) is not a finite number");
         for (int channel : channels)
-            record.traces.push_back(OnGrid(section.traces[static_cast<std::size_t>(channel - 1)],
-                                           samplesPerRecord, word + std::to_string(channel)));
+            record.traces.push_back(
+                OnGrid(section.traces[static_cast<std::size_t>(channel - 1)], samplesPerRecord,
+                       SectionPrefix(section) + word + std::to_string(channel)));
     }
     return result;
 }

@@ -12,9 +12,10 @@ enum class RecordFormat {
     Wave,    // Korvane's own text: 7 header lines, the tip depth on line 2, "time amplitude" lines
     Columns, // text: header lines, then rows of numbers, time first, then one column per channel
     Seg2,    // the SEG-2 binary format of engineering seismographs
+    Gru,     // the text container of cone loggers: one section per seismic test, several channels
 };
 
-// "wave", "columns", "seg2".
+// "wave", "columns", "seg2", "gru".
 inline const char* FormatName(RecordFormat format) {
     switch (format) {
     case RecordFormat::Wave:
@@ -23,6 +24,8 @@ inline const char* FormatName(RecordFormat format) {
         return "columns";
     case RecordFormat::Seg2:
         return "seg2";
+    case RecordFormat::Gru:
+        return "gru";
     }
     return "wave";
 }

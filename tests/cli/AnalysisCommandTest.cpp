@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -95,11 +96,11 @@ double Median(std::vector<double> values) {
 }
 
 CliRunner::Result Process(const CliRunner& cli, const std::string& dir,
-                          std::vector<std::string> options) {
+                          std::vector<std::string> options, const std::string& input = "waves") {
     std::vector<std::string> arguments = {"process", "--quiet",          "--diagnostics", dir,
                                           "--table", dir + "/table.txt", "--csv",         "-"};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    arguments.push_back(dir + "/waves");
+    arguments.push_back(dir + "/" + input);
     return cli.Run(arguments);
 }
 
@@ -182,6 +183,70 @@ TEST(IntervalAnalysis, StrikePairsOfAFieldLikeSoundingAndAPairOfOnePolarity) {
     ASSERT_EQ(rows.size(), 47u);
     for (std::size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i].flags.find("POLARITY") != std::string::npos, i == 8 || i == 9) << i;
+}
+
+// The same kind of sounding as a cone logger's container holds it: the two strikes of every
+// depth are channels 17 and 18 of one seismic test, sampled every 0.2 ms, with an empty test and
+// a dissipation test among them. Inspect lists a record per test, convert writes a file per
+// test, and the strike pairs with least squares give the smooth, true profile.
+TEST(IntervalAnalysis, StrikePairsFromALoggerContainer) {
+    CliRunner cli;
+    ASSERT_EQ(cli.Run({"simulate", "--out", "g", "--depths", "24", "--step", "0.5", "--strikes",
+                       "2", "--noise", "0.02", "--seed", "5", "--sample-interval", "0.0002"})
+                  .status,
+              0);
+    // The model lists the shots in depth order, the left strike first: "record TIP ... FILE".
+    std::vector<std::pair<std::string, std::string>> shots;
+    std::istringstream model(CliRunner::ReadFile(cli.work() / "g" / "model.txt"));
+    for (std::string line; std::getline(model, line);)
+        if (line.starts_with("record "))
+            shots.emplace_back(line.substr(7, line.find(' ', 7) - 7),
+                               line.substr(line.rfind(' ') + 1));
+    ASSERT_EQ(shots.size(), 48u);
+    std::string text = "[TEST]\n<GORILLA! header>\njob number=1\n\n[DATA]\n";
+    for (std::size_t s = 0; s < shots.size(); s += 2) {
+        text += "[SEISMIC TEST=" + std::to_string(s / 2 + 1) + "  DEPTH=" + shots[s].first + "]\n";
+        std::istringstream left(CliRunner::ReadFile(cli.work() / "g" / "waves" / shots[s].second));
+        std::istringstream right(
+            CliRunner::ReadFile(cli.work() / "g" / "waves" / shots[s + 1].second));
+        std::string l, r;
+        for (int j = -6; std::getline(left, l) && std::getline(right, r); ++j) {
+            if (j < 1)
+                continue; // the seven header lines of a wave file
+            text += "*E:" + std::to_string(j / 5) + "." + std::to_string(j % 5 * 2) +
+                    "#17:" + l.substr(l.find('\t') + 1) + "#18:" + r.substr(r.find('\t') + 1) +
+                    "!\n";
+        }
+        text += "[SEISMIC TEST END]\n";
+        if (s == 4)
+            text += "[SEISMIC TEST=99  DEPTH=2]\n[SEISMIC TEST END]\n[DISSIPATION TEST=100  "
+                    "DEPTH=2]\n*A:1.00#1:2.5!\n[DISSIPATION TEST END]\n";
+    }
+    std::ofstream(cli.work() / "g" / "s.GRU", std::ios::binary) << text << "[END]\n";
+
+    CliRunner::Result r = cli.Run({"inspect", "g/s.GRU"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.find("\ng/s.GRU:test 1\tgru\t2\t1024\t0.0002\t0.0002\t1\n") !=
+                std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.err, "warning: g/s.GRU: seismic test 99 holds no samples; left out\n");
+    ASSERT_EQ(cli.Run({"convert", "--out", "c", "g/s.GRU"}).status, 0);
+    EXPECT_EQ(CliRunner::ListFiles(cli.work() / "c").size(), 24u);
+    EXPECT_TRUE(fs::exists(cli.work() / "c" / "s_test_24.txt"));
+
+    r = Process(cli, "g",
+                {"--channel", "1", "--opposite-channel", "2", "--window", "auto", "--lag",
+                 "subsample", "--fit", "lsq5"},
+                "s.GRU");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<Row> rows = ParseCsv(r.out);
+    ASSERT_EQ(rows.size(), 23u);
+    std::vector<double> changes;
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i)
+        changes.push_back(std::fabs(rows[i + 1].vs / rows[i].vs - 1.0));
+    EXPECT_LT(Median(changes), 0.05);
+    for (double error : Errors(rows, ReadModel(cli.work() / "g" / "model.txt"), 1.5))
+        EXPECT_LT(error, 0.05);
 }
 
 // Soundings made to go wrong in different ways (noise, very slow and very fast ground, trigger

@@ -96,6 +96,10 @@ TEST(RecordImporter, RecognisesFormatsByContentAndKeepsDefectiveWaveFilesWave) {
         {"t;v\n0;1,5\n0,0002;1,25\n0,0004;1\n", RecordFormat::Columns},
         {std::string("\x55\x3A\x01\x00", 4), RecordFormat::Seg2},
         {std::string("\x3A\x55\x00\x01", 4) + std::string(40, 'x'), RecordFormat::Seg2},
+        {"[TEST]\r\n<GORILLA! header>\r\n", RecordFormat::Gru},
+        {"[TEST]\nx=1\n[DATA]\n[SEISMIC TEST=1  DEPTH=2]\n", RecordFormat::Gru},
+        {"[TEST]\nx=1\n[DATA]\n", RecordFormat::Wave},
+        {"[TEST]", RecordFormat::Wave},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatRecognizer::Recognise(c.text), c.format) << c.text;
