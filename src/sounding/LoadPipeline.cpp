@@ -134,12 +134,11 @@ void FitRecordCount(CKorvaneDoc& doc, std::size_t records) {
 // ahead of a cancel or a defect are dropped. current follows the file being stored. Returns
 // false when cancelled; a defect is thrown after the workers have stopped.
 bool ReadRecords(CKorvaneDoc& doc, const std::vector<std::string>& paths,
-                 const ImportOptions& options, ProgressReporter& progress, std::size_t& current,
-                 std::vector<std::string>& notes) {
+                 const ImportOptions& options, ProgressReporter& progress, unsigned threads,
+                 std::size_t& current, std::vector<std::string>& notes) {
     const std::size_t files = paths.size();
     const uint32_t n = doc.samplesPerRecord;
     const float geophoneToTip = doc.geophoneToTip;
-    const unsigned threads = ThreadPool::HardwareThreads();
     std::size_t stored = 0;
     if (threads <= 1 || files <= 1) {
         for (current = 0; current < files; ++current) {
@@ -241,7 +240,7 @@ CommandResult Abandon(CKorvaneDoc& doc, FlagWatch& watch, CommandResult result) 
 CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
                             const std::filesystem::path& diagnosticsDir,
                             const ImportOptions& options, ProgressReporter& progress,
-                            FlagWatch& watch) {
+                            unsigned threads, FlagWatch& watch) {
     const std::size_t records = paths.size();
     std::size_t current = records; // the file being read, if any
     const auto failedPath = [&] { return current < records ? paths[current] : std::string(); };
@@ -254,7 +253,7 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
         AllocateSounding(doc, records);
         // The workers have stopped when this returns or throws: only then may Abandon release.
         std::vector<std::string> notes;
-        if (!ReadRecords(doc, paths, options, progress, current, notes))
+        if (!ReadRecords(doc, paths, options, progress, threads, current, notes))
             return Abandon(doc, watch, Cancelled());
 
         const DepthSorter sorter(doc);
@@ -287,7 +286,7 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
 
 CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
                            const std::filesystem::path& diagnosticsDir, ProgressReporter& progress,
-                           const ImportOptions& options) {
+                           const ImportOptions& options, unsigned threads) {
     if (paths.empty())
         return Failed(kNoFiles);
     if (paths.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - 3))
@@ -300,7 +299,9 @@ CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& pat
     doc.recordCount = static_cast<int32_t>(paths.size());
     watch.NotifyIfChanged();
 
-    CommandResult result = BuildSounding(doc, paths, diagnosticsDir, options, progress, watch);
+    CommandResult result =
+        BuildSounding(doc, paths, diagnosticsDir, options, progress,
+                      threads == 0 ? ThreadPool::HardwareThreads() : threads, watch);
     if (!result.ok())
         return result;
     doc.dataLoaded = 1;
