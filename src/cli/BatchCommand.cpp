@@ -64,12 +64,6 @@ std::vector<BatchSounding> Plan(const CliOptions& options) {
 }
 
 void CheckUsage(const CliOptions& options, const WindowSettings& windows) {
-    if (!options.windowsFile.empty())
-        throw CliError(CliError::kUsage,
-                       "--windows " + options.windowsFile +
-                           ": a windows file holds the windows of one sounding; give every "
-                           "sounding the same window with --window FIRST:LAST, or let each "
-                           "record's window be proposed with --window auto");
     // A window out of range is wrong for every sounding alike.
     windows.Check(1, 8192);
     AnalysisOptions::CheckUsage(options, false);
@@ -93,6 +87,12 @@ std::string BatchCommand::SoundingName(const std::string& argument) {
 }
 
 void BatchCommand::Run(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    if (!options.windowsFile.empty())
+        throw CliError(CliError::kUsage,
+                       "--windows " + options.windowsFile +
+                           ": a windows file holds the windows of one sounding; give every "
+                           "sounding the same window with --window FIRST:LAST, or let each "
+                           "record's window be proposed with --window auto");
     const WindowSettings windows = SoundingInput::Windows(options);
     CheckUsage(options, windows);
     const std::vector<BatchSounding> soundings = Plan(options);
