@@ -119,58 +119,59 @@ const RecurrenceTwiddles& TwiddlesFor(uint32_t n, int inverse) {
     return *entry;
 }
 
-// Two floats, and the same two widened to doubles: the butterflies below work on two at a time
-// with exactly the scalar arithmetic per lane (IEEE double, no fused operations).
-using Float2 = float __attribute__((vector_size(8)));
-using Double2 = double __attribute__((vector_size(16)));
+// Four floats, and the same four widened to doubles: the butterflies work on four at a time
+// with exactly the scalar arithmetic per lane (IEEE double, no fused operations), in AVX2
+// registers where the processor has them.
+using Float4 = float __attribute__((vector_size(16)));
+using Double4 = double __attribute__((vector_size(32)));
 
-Double2 Load2(const float* p) {
-    Float2 v;
-    std::memcpy(&v, p, sizeof v);
-    return __builtin_convertvector(v, Double2);
-}
-
-Double2 Load2(const double* p) {
-    Double2 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-void Store2(float* p, Double2 v) {
-    const Float2 f = __builtin_convertvector(v, Float2);
-    std::memcpy(p, &f, sizeof f);
-}
-
-// The butterflies of one block: (top[m], bottom[m]) with the m-th twiddle factor, in double
-// precision, the results rounded to float as they are stored.
-void Butterflies(float* topRe, float* topIm, float* bottomRe, float* bottomIm, const double* c,
-                 const double* s, uint32_t half) {
-    uint32_t m = 0;
-    for (; m + 2 <= half; m += 2) {
-        const Double2 re = Load2(bottomRe + m);
-        const Double2 im = Load2(bottomIm + m);
-        const Double2 cm = Load2(c + m);
-        const Double2 sm = Load2(s + m);
-        const Double2 tr = cm * re - sm * im;
-        const Double2 ti = cm * im + sm * re;
-        const Double2 upperRe = Load2(topRe + m);
-        const Double2 upperIm = Load2(topIm + m);
-        Store2(bottomRe + m, upperRe - tr);
-        Store2(bottomIm + m, upperIm - ti);
-        Store2(topRe + m, upperRe + tr);
-        Store2(topIm + m, upperIm + ti);
-    }
-    for (; m < half; ++m) {
-        const double re = bottomRe[m];
-        const double im = bottomIm[m];
-        const double tr = c[m] * re - s[m] * im;
-        const double ti = c[m] * im + s[m] * re;
-        const double upperRe = topRe[m];
-        const double upperIm = topIm[m];
-        bottomRe[m] = static_cast<float>(upperRe - tr);
-        bottomIm[m] = static_cast<float>(upperIm - ti);
-        topRe[m] = static_cast<float>(upperRe + tr);
-        topIm[m] = static_cast<float>(upperIm + ti);
+// One stage of butterflies over n points: in every block of 2 * half, (top[m], bottom[m] =
+// top[m + half]) with the m-th twiddle factor, in double precision, the results rounded to
+// float as they are stored.
+__attribute__((target_clones("avx2", "default"))) void
+Stage(float* re, float* im, uint32_t n, uint32_t half, const double* c, const double* s) {
+    for (uint32_t j0 = 0; j0 < n; j0 += 2 * half) {
+        float* topRe = re + j0;
+        float* topIm = im + j0;
+        float* bottomRe = re + j0 + half;
+        float* bottomIm = im + j0 + half;
+        uint32_t m = 0;
+        for (; m + 4 <= half; m += 4) {
+            Float4 f[4];
+            std::memcpy(&f[0], bottomRe + m, sizeof f[0]);
+            std::memcpy(&f[1], bottomIm + m, sizeof f[1]);
+            std::memcpy(&f[2], topRe + m, sizeof f[2]);
+            std::memcpy(&f[3], topIm + m, sizeof f[3]);
+            Double4 cm, sm;
+            std::memcpy(&cm, c + m, sizeof cm);
+            std::memcpy(&sm, s + m, sizeof sm);
+            const Double4 re = __builtin_convertvector(f[0], Double4);
+            const Double4 im = __builtin_convertvector(f[1], Double4);
+            const Double4 upperRe = __builtin_convertvector(f[2], Double4);
+            const Double4 upperIm = __builtin_convertvector(f[3], Double4);
+            const Double4 tr = cm * re - sm * im;
+            const Double4 ti = cm * im + sm * re;
+            f[0] = __builtin_convertvector(upperRe - tr, Float4);
+            f[1] = __builtin_convertvector(upperIm - ti, Float4);
+            f[2] = __builtin_convertvector(upperRe + tr, Float4);
+            f[3] = __builtin_convertvector(upperIm + ti, Float4);
+            std::memcpy(bottomRe + m, &f[0], sizeof f[0]);
+            std::memcpy(bottomIm + m, &f[1], sizeof f[1]);
+            std::memcpy(topRe + m, &f[2], sizeof f[2]);
+            std::memcpy(topIm + m, &f[3], sizeof f[3]);
+        }
+        for (; m < half; ++m) {
+            const double re = bottomRe[m];
+            const double im = bottomIm[m];
+            const double tr = c[m] * re - s[m] * im;
+            const double ti = c[m] * im + s[m] * re;
+            const double upperRe = topRe[m];
+            const double upperIm = topIm[m];
+            bottomRe[m] = static_cast<float>(upperRe - tr);
+            bottomIm[m] = static_cast<float>(upperIm - ti);
+            topRe[m] = static_cast<float>(upperRe + tr);
+            topIm[m] = static_cast<float>(upperIm + ti);
+        }
     }
 }
 
@@ -191,19 +192,16 @@ void fft_float(uint32_t NumSamples, int inverse, const float* RealIn, const floa
     for (uint32_t i = 0; i < n; ++i)
         ImagOut[reversed[i]] = ImagIn != nullptr ? ImagIn[i] : 0.0f;
 
-    for (uint32_t half = 1, span = 2; span <= n; half = span, span <<= 1) {
-        const double* c = twiddles.c.data() + (half - 1);
-        const double* s = twiddles.s.data() + (half - 1);
-        for (uint32_t j0 = 0; j0 < n; j0 += span)
-            Butterflies(RealOut + j0, ImagOut + j0, RealOut + j0 + half, ImagOut + j0 + half, c, s,
-                        half);
-    }
+    for (uint32_t half = 1; half < n; half <<= 1)
+        Stage(RealOut, ImagOut, n, half, twiddles.c.data() + (half - 1),
+              twiddles.s.data() + (half - 1));
 
     if (inverse) {
-        const double scale = static_cast<double>(n);
+        // n is a power of two, so multiplying by its exact reciprocal is the division by n.
+        const double scale = 1.0 / static_cast<double>(n);
         for (uint32_t i = 0; i < n; ++i) {
-            RealOut[i] = static_cast<float>(RealOut[i] / scale);
-            ImagOut[i] = static_cast<float>(ImagOut[i] / scale);
+            RealOut[i] = static_cast<float>(RealOut[i] * scale);
+            ImagOut[i] = static_cast<float>(ImagOut[i] * scale);
         }
     }
 }

@@ -16,6 +16,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -169,16 +170,27 @@ bool ReadRecords(CKorvaneDoc& doc, const std::vector<std::string>& paths,
     return true;
 }
 
-// Writes the three diagnostic files; false when any of them could not be written.
+// Writes the three diagnostic files; false when any of them could not be written. The two wave
+// tables are the most text a load writes: with threads to spare they are formatted at once.
 bool WriteDiagnostics(const CKorvaneDoc& doc, const std::string& phaseText,
-                      const std::filesystem::path& dir) {
+                      const std::filesystem::path& dir, unsigned threads) {
+    const auto recoveredTable = [&doc] {
+        return DiagnosticFiles::WaveTable(doc.depths, doc.filteredWaves, doc.samplesPerRecord);
+    };
+    std::future<std::string> recovered;
+    if (threads > 1) {
+        try {
+            recovered = std::async(std::launch::async, recoveredTable);
+        } catch (const std::system_error&) {
+            // No thread to spare after all: formatted below in turn.
+        }
+    }
     bool written = DiagnosticFiles::WriteText(dir / DiagnosticFiles::kPhaseFile, phaseText);
     written &= DiagnosticFiles::WriteText(
         dir / DiagnosticFiles::kOriginalFile,
         DiagnosticFiles::WaveTable(doc.depths, doc.rawWaves, doc.samplesPerRecord));
-    written &= DiagnosticFiles::WriteText(
-        dir / DiagnosticFiles::kRecoveredFile,
-        DiagnosticFiles::WaveTable(doc.depths, doc.filteredWaves, doc.samplesPerRecord));
+    written &= DiagnosticFiles::WriteText(dir / DiagnosticFiles::kRecoveredFile,
+                                          recovered.valid() ? recovered.get() : recoveredTable());
     return written;
 }
 
@@ -262,7 +274,7 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
 
         const std::string phaseText = PhaseVelocity::ComputeIntervalVelocities(doc);
         CommandResult result;
-        if (!WriteDiagnostics(doc, phaseText, diagnosticsDir))
+        if (!WriteDiagnostics(doc, phaseText, diagnosticsDir, threads))
             notes.push_back("The diagnostic files could not be written to " +
                             diagnosticsDir.string() + ".");
         for (const std::string& note : notes)
