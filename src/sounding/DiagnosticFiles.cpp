@@ -54,6 +54,11 @@ std::string DiagnosticFiles::WaveTable(const std::vector<float>& depths,
 }
 
 bool DiagnosticFiles::WriteText(const std::filesystem::path& file, std::string_view text) {
+    // A new file rather than the old one truncated: file systems such as ext4 flush a file that
+    // was truncated and written again when it is closed, and make the load wait for the disk.
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ignored)))
+        std::filesystem::remove(file, ignored);
     std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "wb"));
     if (!stream)
         return false;
