@@ -171,26 +171,25 @@ bool ReadRecords(CKorvaneDoc& doc, const std::vector<std::string>& paths,
 }
 
 // Writes the three diagnostic files; false when any of them could not be written. The two wave
-// tables are the most text a load writes: with threads to spare they are formatted at once.
+// tables are the most text a load writes: with threads to spare they are written at once.
 bool WriteDiagnostics(const CKorvaneDoc& doc, const std::string& phaseText,
                       const std::filesystem::path& dir, unsigned threads) {
-    const auto recoveredTable = [&doc] {
-        return DiagnosticFiles::WaveTable(doc.depths, doc.filteredWaves, doc.samplesPerRecord);
+    const auto recoveredTable = [&doc, &dir] {
+        return DiagnosticFiles::WriteWaveTable(dir / DiagnosticFiles::kRecoveredFile, doc.depths,
+                                               doc.filteredWaves, doc.samplesPerRecord);
     };
-    std::future<std::string> recovered;
+    std::future<bool> recovered;
     if (threads > 1) {
         try {
             recovered = std::async(std::launch::async, recoveredTable);
         } catch (const std::system_error&) {
-            // No thread to spare after all: formatted below in turn.
+            // No thread to spare after all: written below in turn.
         }
     }
     bool written = DiagnosticFiles::WriteText(dir / DiagnosticFiles::kPhaseFile, phaseText);
-    written &= DiagnosticFiles::WriteText(
-        dir / DiagnosticFiles::kOriginalFile,
-        DiagnosticFiles::WaveTable(doc.depths, doc.rawWaves, doc.samplesPerRecord));
-    written &= DiagnosticFiles::WriteText(dir / DiagnosticFiles::kRecoveredFile,
-                                          recovered.valid() ? recovered.get() : recoveredTable());
+    written &= DiagnosticFiles::WriteWaveTable(dir / DiagnosticFiles::kOriginalFile, doc.depths,
+                                               doc.rawWaves, doc.samplesPerRecord);
+    written &= recovered.valid() ? recovered.get() : recoveredTable();
     return written;
 }
 
