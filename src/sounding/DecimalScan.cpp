@@ -39,21 +39,20 @@ template <class T> DecimalScan::Result Scan(const char*& p, const char* end, T& 
     if (p < end && (*p == '+' || *p == '-'))
         ++p;
     const char* mantissa = p;
-    // The digits as one whole number while it stays below 10^18 (more are left to from_chars).
+    // The digits as one whole number; it is exact up to 19 digits (more are left to from_chars).
     uint64_t whole = 0;
-    const auto take = [&whole](char c) {
-        if (whole < 100000000000000000u)
-            whole = whole * 10 + static_cast<unsigned>(c - '0');
-        else
-            whole = UINT64_MAX;
-    };
-    while (p < end && DecimalScan::IsDigit(*p))
-        take(*p++);
+    unsigned digit = 0;
+    while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+        whole = whole * 10 + digit;
+        ++p;
+    }
     const char* point = p;
     if (p < end && *p == '.') {
         ++p;
-        while (p < end && DecimalScan::IsDigit(*p))
-            take(*p++);
+        while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+            whole = whole * 10 + digit;
+            ++p;
+        }
     }
     const std::ptrdiff_t digits = (p - mantissa) - (point < p ? 1 : 0);
     if (digits == 0)
@@ -65,7 +64,7 @@ template <class T> DecimalScan::Result Scan(const char*& p, const char* end, T& 
     if (p == end || (*p != 'e' && *p != 'E')) {
         const std::ptrdiff_t fraction = point < p ? p - point - 1 : 0;
         T magnitude = 0;
-        if (whole != UINT64_MAX && FastQuotient(whole, fraction, magnitude)) {
+        if (digits <= 19 && FastQuotient(whole, fraction, magnitude)) {
             value = negative ? -magnitude : magnitude;
             return DecimalScan::Result::Number;
         }
