@@ -19,9 +19,10 @@ struct CliOptions;
 // only after a load that succeeded, so a failure writes nothing. Failures throw CliError.
 class SoundingInput {
 public:
+    // threads: files read at once, 0 for every core.
     static void LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
                           const WindowSettings& windows, TerminalProgress& progress,
-                          std::ostream& err);
+                          std::ostream& err, unsigned threads = 0);
 
     // Prints what the reader warns about on err, one "warning: <path>: ..." line each.
     static void OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err);
