@@ -346,7 +346,9 @@ std::vector<AgsGroup> Definitions(const std::vector<AgsGroup>& groups) {
 
 } // namespace
 
-double AgsExport::SourceSampleIntervalMs(const CKorvaneDoc& /*doc*/, int /*record*/) {
+double AgsExport::SourceSampleIntervalMs(const CKorvaneDoc& doc, int record) {
+    if (record >= 0 && static_cast<std::size_t>(record) < doc.sourceIntervals.size())
+        return doc.sourceIntervals[static_cast<std::size_t>(record)] * 1000.0;
     return kSampleInterval * 1000.0;
 }
 

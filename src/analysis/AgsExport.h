@@ -36,9 +36,9 @@ public:
     static void Save(const CKorvaneDoc& doc, const AgsOptions& options,
                      const std::filesystem::path& path);
 
-    // The sample interval record k was recorded at, in ms (ISTS_RATE). Wave files are read at
-    // the working interval of 25 µs; recordings imported at other intervals and resampled to
-    // it will report their own here, and then ISTA_UPSR gives the working interval.
+    // The sample interval record k was recorded at, in ms (ISTS_RATE): the document's
+    // sourceIntervals, 25 µs when it has none (wave files). Where one differs, ISTA_UPSR gives
+    // the working interval the records were resampled to.
     static double SourceSampleIntervalMs(const CKorvaneDoc& doc, int record);
 };
 

@@ -26,6 +26,7 @@ void CKorvaneDoc::ReleaseSounding() {
     filteredWaves = {};
     windows = {};
     depths = {};
+    sourceIntervals = {};
     ccVelocities = {};
     displayMode = Credits;
     dataLoaded = 0;

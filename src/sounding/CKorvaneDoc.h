@@ -99,9 +99,12 @@ public:
     std::vector<std::vector<float>> phaseSpectra;             // per record, radians, 0..96 set
     std::vector<SampleWindow> windows;                        // per record
     std::vector<float> depths;                                // per record, metres
-    std::vector<float> ccVelocities;                          // per interval, m/s
-    std::vector<float> phaseVelocities;                       // per interval, m/s
-    std::vector<int32_t> lags;                                // per interval, samples
+    // Per record, seconds between the recording's own samples before they were put 25 µs
+    // apart (kept in the extension block when one differs from 25 µs); empty: 25 µs.
+    std::vector<double> sourceIntervals;
+    std::vector<float> ccVelocities;    // per interval, m/s
+    std::vector<float> phaseVelocities; // per interval, m/s
+    std::vector<int32_t> lags;          // per interval, samples
     // Per interval, what the cross-correlation result was computed from in this session;
     // empty for results read from a file, which are taken as they are.
     std::vector<IntervalBasis> resultBases;

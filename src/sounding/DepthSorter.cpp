@@ -32,6 +32,7 @@ DepthSorter::DepthSorter(CKorvaneDoc& doc) : permutation_(doc.depths.size()) {
     Reorder(doc.spectrumImag, permutation_);
     Reorder(doc.phaseSpectra, permutation_);
     Reorder(doc.windows, permutation_);
+    Reorder(doc.sourceIntervals, permutation_);
 }
 
 void DepthSorter::SortDepths(float* depths, int32_t* permutation, int n) {

@@ -5,13 +5,17 @@
 #include "sounding/CKorvaneDoc.h"
 #include "sounding/DocumentExtension.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <fstream>
 #include <istream>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <variant>
 #include <vector>
 
 namespace korvane {
@@ -136,6 +140,20 @@ void ReadBlocks(CKorvaneDoc& doc, std::istream& in, int32_t recordCount,
     }
 }
 
+constexpr std::string_view kSourceIntervalsKey = "records.sample_interval_s";
+
+// The recordings' own sample intervals, one per record; empty (25 µs) when the block holds none
+// that fit the records.
+std::vector<double> TakeSourceIntervals(DocumentExtension& block, int32_t records) {
+    const std::optional<DocumentExtension::Value> value = block.Take(kSourceIntervalsKey);
+    const auto* intervals = value ? std::get_if<std::vector<double>>(&*value) : nullptr;
+    if (intervals == nullptr || intervals->size() != static_cast<std::size_t>(records) ||
+        !std::all_of(intervals->begin(), intervals->end(),
+                     [](double v) { return std::isfinite(v) && v > 0.0; }))
+        return {};
+    return *intervals;
+}
+
 std::string UnreadBytesWarning(uint64_t size) {
     return "The file holds " + std::to_string(size) +
            " bytes after the document's data; they were not read, and saving the document "
@@ -219,6 +237,7 @@ void MoveSounding(CKorvaneDoc& from, CKorvaneDoc& to) {
     to.filteredWaves = std::move(from.filteredWaves);
     to.windows = std::move(from.windows);
     to.depths = std::move(from.depths);
+    to.sourceIntervals = std::move(from.sourceIntervals);
     to.ccVelocities = std::move(from.ccVelocities);
     to.displayMode = from.displayMode;
     to.recordCount = from.recordCount;
@@ -245,11 +264,13 @@ std::string DocumentFile::TrailingBytes(CKorvaneDoc& doc, std::string_view trail
         DocumentExtension block = DocumentExtension::Decode(trailing);
         doc.analysisSettings = AnalysisSettings::TakeFrom(block);
         doc.metadata = SoundingMetadata::TakeFrom(block);
+        doc.sourceIntervals = TakeSourceIntervals(block, doc.dataLoaded ? doc.recordCount : 0);
         doc.extensionEntries = std::move(block);
         return {};
     } catch (const KorvaneError& e) {
         doc.analysisSettings = {};
         doc.metadata = {};
+        doc.sourceIntervals = {};
         doc.extensionEntries = {};
         std::string why = e.what();
         if (!why.empty() && why.back() == '.')
@@ -277,6 +298,11 @@ std::string DocumentFile::ExtensionBytes(const CKorvaneDoc& doc) {
     DocumentExtension block = doc.extensionEntries;
     doc.analysisSettings.StoreTo(block);
     doc.metadata.StoreTo(block);
+    // Only recordings made at another interval than 25 µs add the entry.
+    if (doc.dataLoaded != 0 &&
+        std::any_of(doc.sourceIntervals.begin(), doc.sourceIntervals.end(),
+                    [](double interval) { return interval != kSampleInterval; }))
+        block.Set(std::string(kSourceIntervalsKey), doc.sourceIntervals);
     return block.Encode();
 }
 

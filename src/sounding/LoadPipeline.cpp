@@ -42,6 +42,7 @@ void AllocateSounding(CKorvaneDoc& doc, std::size_t records) {
     doc.spectrumImag.resize(records);
     doc.phaseSpectra.resize(records);
     doc.depths.assign(records, 0.0f);
+    doc.sourceIntervals.assign(records, kSampleInterval);
     doc.ccVelocities.assign(records - 1, 0.0f);
     doc.phaseVelocities.assign(records - 1, 0.0f);
     const SampleWindow whole{0, static_cast<int32_t>(doc.samplesPerRecord - 1)};
@@ -52,6 +53,7 @@ void AllocateSounding(CKorvaneDoc& doc, std::size_t records) {
 struct LoadedRecord {
     std::vector<float> raw, filtered, spectrumReal, spectrumImag, phase;
     float depth = 0.0f;
+    double sourceInterval = kSampleInterval; // seconds, of the recording as read
 };
 
 // The records of one file (one per trace taken of each of its depths) and the notes of its
@@ -71,9 +73,11 @@ LoadedFile LoadFile(const std::string& path, uint32_t n, float geophoneToTip,
     file.notes = std::move(imported.notes);
     // Every trace taken (a strike and its opposite) is a record of the depth.
     for (ImportedRecord& source : imported.records) {
-        for (std::vector<float>& trace : source.traces) {
+        for (std::size_t t = 0; t < source.traces.size(); ++t) {
             LoadedRecord& record = file.records.emplace_back();
-            record.raw = std::move(trace);
+            record.raw = std::move(source.traces[t]);
+            if (t < source.intervals.size())
+                record.sourceInterval = source.intervals[t];
             record.filtered.assign(n, 0.0f);
             record.spectrumReal.assign(kSpectrumBins, 0.0f);
             record.spectrumImag.assign(kSpectrumBins, 0.0f);
@@ -98,6 +102,7 @@ void StoreFile(CKorvaneDoc& doc, std::size_t& next, LoadedFile&& file,
                                 &doc.spectrumReal, &doc.spectrumImag, &doc.phaseSpectra})
                 table->emplace_back();
             doc.depths.push_back(0.0f);
+            doc.sourceIntervals.push_back(kSampleInterval);
             doc.windows.push_back(doc.windows.front());
         }
         doc.rawWaves[next] = std::move(record.raw);
@@ -107,6 +112,7 @@ void StoreFile(CKorvaneDoc& doc, std::size_t& next, LoadedFile&& file,
         doc.phaseSpectra[next] = std::move(record.phase);
         doc.spareWaves[next].assign(doc.samplesPerRecord, 0.0f);
         doc.depths[next] = record.depth;
+        doc.sourceIntervals[next] = record.sourceInterval;
         ++next;
     }
     notes.insert(notes.end(), file.notes.begin(), file.notes.end());
@@ -123,6 +129,7 @@ void FitRecordCount(CKorvaneDoc& doc, std::size_t records) {
                         &doc.spectrumImag, &doc.phaseSpectra})
         table->resize(records);
     doc.depths.resize(records);
+    doc.sourceIntervals.resize(records, kSampleInterval);
     doc.windows.resize(records, doc.windows.front());
     doc.ccVelocities.assign(records - 1, 0.0f);
     doc.phaseVelocities.assign(records - 1, 0.0f);

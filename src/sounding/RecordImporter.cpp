@@ -232,10 +232,12 @@ FileImport RecordImporter::Import(const std::string& path, const ImportOptions& 
                                    ? WaveFileReader::kBadHeader
                                    : "the geophone depth (the tip depth minus the geophone-to-tip "
                                      "distance) is not a finite number");
-        for (int channel : channels)
-            record.traces.push_back(
-                OnGrid(section.traces[static_cast<std::size_t>(channel - 1)], samplesPerRecord,
-                       SectionPrefix(section) + word + std::to_string(channel)));
+        for (int channel : channels) {
+            const RecordedTrace& trace = section.traces[static_cast<std::size_t>(channel - 1)];
+            record.traces.push_back(OnGrid(
+                trace, samplesPerRecord, SectionPrefix(section) + word + std::to_string(channel)));
+            record.intervals.push_back(trace.interval);
+        }
     }
     return result;
 }

@@ -46,6 +46,8 @@ struct ImportedRecord {
     float depth = 0.0f; // geophone depth: tipDepth - geophoneToTip, as a float, metres
     // One per channel asked for: samplesPerRecord samples 25 µs apart, sample 0 at the trigger.
     std::vector<std::vector<float>> traces;
+    // One per trace: seconds between the recording's own samples, as the import read them.
+    std::vector<double> intervals;
 };
 
 struct FileImport {
