@@ -26,23 +26,6 @@ CKorvaneDoc ReadBytes(const std::string& bytes, uint64_t announcedSize,
     return doc;
 }
 
-void PutU32At(std::string& bytes, std::size_t offset, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<char>((v >> (8 * i)) & 0xff);
-}
-
-TEST(DocumentFileFormat, NeverLoadedDocumentIsTheExact28ByteHeader) {
-    const std::string expected("\x00\x00\x00\x00"
-                               "\x00\x00\x00\x00"
-                               "\x00\x20\x00\x00"
-                               "\xec\x51\x38\x3e"
-                               "\xf6\x28\x9c\x3f"
-                               "\x00\x00\x00\x00"
-                               "\x00\x00\x00\x00",
-                               28);
-    EXPECT_EQ(Bytes(CKorvaneDoc()), expected);
-}
-
 // Little-endian bytes of 32-bit words, written out by hand.
 std::string Words(std::initializer_list<uint32_t> words) {
     std::string bytes;
@@ -50,6 +33,11 @@ std::string Words(std::initializer_list<uint32_t> words) {
         for (int i = 0; i < 4; ++i)
             bytes += static_cast<char>((w >> (8 * i)) & 0xff);
     return bytes;
+}
+
+// Mode, records, samples, 0.18f, 1.22f, the two flags.
+TEST(DocumentFileFormat, NeverLoadedDocumentIsTheExact28ByteHeader) {
+    EXPECT_EQ(Bytes(CKorvaneDoc()), Words({0, 0, 8192, 0x3e3851ecu, 0x3f9c28f6u, 0, 0}));
 }
 
 // Two records of 512 samples with results: header, per record the depth, the window and raw 0,
@@ -126,7 +114,7 @@ TEST(DocumentFileFormat, HostileHeadersAreRefused) {
                           {record1 + 8, static_cast<uint32_t>(last)}}});
     for (Case& c : cases) {
         for (auto [offset, value] : c.patches)
-            PutU32At(c.bytes, offset, value);
+            c.bytes.replace(offset, 4, Words({value}));
         SCOPED_TRACE(c.reason + " " + std::to_string(c.bytes.size()));
         CKorvaneDoc doc = SampleSounding(2, 512, true, 7);
         std::istringstream in(c.bytes, std::ios::binary);
@@ -141,8 +129,7 @@ TEST(DocumentFileFormat, HostileHeadersAreRefused) {
     }
     // The extreme window is fine.
     std::string edge = good;
-    PutU32At(edge, record1 + 4, 511);
-    PutU32At(edge, record1 + 8, 511);
+    edge.replace(record1 + 4, 8, Words({511, 511}));
     EXPECT_EQ(ReadBytes(edge, edge.size()).windows[1].first, 511);
 }
 
