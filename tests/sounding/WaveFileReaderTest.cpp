@@ -149,41 +149,31 @@ TEST(WaveFileReader, LineEndsDoNotCountAgainstTheLineLength) {
     }
 }
 
+// A FIFO fed without end: the reader must stop after its samples, not wait for an end.
 TEST(WaveFileReader, AnEndlessStreamIsReadOnlyAsFarAsOneRecordNeeds) {
-    // A FIFO fed without end: the reader must stop after its samples, not wait for an end.
     const TempDir dir;
-    const std::filesystem::path fifo = dir.path() / "endless";
+    const std::string fifo = (dir.path() / "endless").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // Held open for reading and writing, so a writer exists before the reader comes.
     const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
     ASSERT_GE(writer, 0);
     std::atomic<bool> done{false};
-    uint32_t taken = 0;
-    std::string error;
-    std::vector<float> raw(1024);
+    Loaded loaded;
     std::thread reader([&] {
-        float depth = 0.0f;
-        try {
-            taken = WaveFileReader::ReadSamples(fifo.string(), raw.data(), 1024, depth, 0.18f);
-        } catch (const KorvaneError& e) {
-            error = e.what();
-        }
+        loaded = Read(fifo, 1024);
         done = true;
     });
     // The header, then sample lines for as long as the reader takes them.
-    std::string chunk;
-    for (int j = 0; j < 1000; ++j)
-        chunk += "0.025 0.5\n";
-    const std::string header = Header();
-    ASSERT_EQ(::write(writer, header.data(), header.size()), static_cast<ssize_t>(header.size()));
-    uint64_t written = header.size();
-    std::size_t at = 0;
+    std::string pending = Header();
+    uint64_t written = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!done && std::chrono::steady_clock::now() < deadline) {
-        const ssize_t n = ::write(writer, chunk.data() + at, chunk.size() - at);
+        if (pending.size() < 1000)
+            pending += DataLines(1000);
+        const ssize_t n = ::write(writer, pending.data(), pending.size());
         if (n > 0) {
             written += static_cast<uint64_t>(n);
-            at = (at + static_cast<std::size_t>(n)) % chunk.size();
+            pending.erase(0, static_cast<std::size_t>(n));
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -193,9 +183,9 @@ TEST(WaveFileReader, AnEndlessStreamIsReadOnlyAsFarAsOneRecordNeeds) {
     ::close(writer);
     reader.join();
     ASSERT_TRUE(finished) << "the reader waited for the end of an endless stream";
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(taken, 1024u);
-    EXPECT_EQ(raw[1023], 0.5f);
+    EXPECT_EQ(loaded.error, "");
+    EXPECT_EQ(loaded.taken, 1024u);
+    EXPECT_EQ(loaded.raw[1023], 0.5f);
     // What it read is bounded by one record of the longest lines, plus the pipe's buffer.
     EXPECT_LT(written, (1024u + 9u) * 199u + 2u * 1024u * 1024u);
 }
