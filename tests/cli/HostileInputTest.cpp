@@ -56,8 +56,9 @@ TEST(HostileInput, PathsWithSpacesAndNonAsciiCharactersGoAllTheWay) {
     EXPECT_NE(result.out.find("Document: Dokument Ø 1.kvn"), std::string::npos);
 }
 
-// A pipe, and a recording without a tip depth that a name with a blank cannot give it: the
-// file named, nothing written. (Other inputs that are not wave files are a golden case.)
+// A pipe, and a recording without a tip depth under a name with a blank (which golden commands
+// cannot spell): the file named, nothing written. Other inputs that are not wave files are a
+// golden case.
 TEST(HostileInput, InputsThatAreNotWaveFilesNameTheFileAndWriteNothing) {
     CliRunner cli;
     const fs::path pipe = cli.work() / "pipe.txt", noDepth = cli.work() / "no depth.sg2";
