@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <cmath>
+#include <functional>
 
 namespace korvane {
 namespace {
