@@ -77,7 +77,7 @@ std::vector<Row> ParseCsv(const std::string& text) {
     return rows;
 }
 
-// Rows of a velocity table or of the CSV: mid-depth text -> velocity.
+// Rows of a velocity table: mid-depth text -> velocity.
 std::map<std::string, double> TableVelocities(const std::string& table) {
     std::map<std::string, double> velocities;
     std::istringstream in(table);
