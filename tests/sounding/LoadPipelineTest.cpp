@@ -66,11 +66,11 @@ TEST(LoadPipeline, BuildsADepthOrderedSoundingAndItsDiagnostics) {
     for (float& v : louder)
         v *= 2.0f;
     paths.insert(paths.begin(), dir.Write("louder.txt", testing::WaveText(2.0, louder)));
-    CKorvaneDoc doc;
-    doc.recordCount = 4;
+    CKorvaneDoc doc; // the previous Sounding: five records with results
+    doc.recordCount = 5;
     doc.resultsValid = 1;
-    doc.lags = {1, 2, 3};
-    doc.rawAutocorrelations.assign(4, std::vector<float>(8192, 1.0f));
+    doc.lags = {1, 2, 3, 4};
+    doc.rawAutocorrelations.assign(5, std::vector<float>(8192, 1.0f));
     doc.hammerToRod = 1.25f;
     ScriptedProgress progress;
     progress.onCheckpoint = [&](int checkpoint) {
