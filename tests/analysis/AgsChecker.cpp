@@ -8,52 +8,31 @@
 namespace korvane::testing {
 namespace {
 
-// From the AGS 4.2 dictionary: per group its headings in order, "NAME TYPE UNIT STATUS" each
-// (unit "-" for none; status K key, R required, KR both, O other).
+// From the AGS 4.2 dictionary, the headings of the groups the export uses that it may write
+// or that are key or required: per group in order, "NAME TYPE UNIT STATUS" each (unit "-" for
+// none; status K key, R required, KR both, O other). A standard heading missing here reads as a
+// user-defined one without its DICT row, so it cannot pass unnoticed.
 const std::map<std::string, std::string> kDictionary = {
-    {"PROJ", "PROJ_ID ID - KR;PROJ_NAME X - O;PROJ_LOC X - O;PROJ_CLNT X - O;PROJ_CONT X - O;"
-             "PROJ_ENG X - O;PROJ_MEMO X - O;FILE_FSET X - O"},
+    {"PROJ", "PROJ_ID ID - KR;PROJ_NAME X - O;PROJ_CLNT X - O"},
     {"TRAN", "TRAN_ISNO X - KR;TRAN_DATE DT yyyy-mm-dd R;TRAN_PROD X - R;TRAN_STAT X - R;"
-             "TRAN_DESC X - O;TRAN_AGS X - R;TRAN_RECV X - R;TRAN_DLIM X - O;TRAN_RCON X - O;"
-             "TRAN_REM X - O;FILE_FSET X - O"},
-    {"ABBR", "ABBR_HDNG X - KR;ABBR_CODE X - KR;ABBR_DESC X - R;ABBR_LIST X - O;ABBR_REM X - O;"
-             "FILE_FSET X - O"},
+             "TRAN_DESC X - O;TRAN_AGS X - R;TRAN_RECV X - R;TRAN_DLIM X - O;TRAN_RCON X - O"},
+    {"ABBR", "ABBR_HDNG X - KR;ABBR_CODE X - KR;ABBR_DESC X - R"},
     {"DICT", "DICT_TYPE PA - KR;DICT_GRP X - KR;DICT_HDNG X - K;DICT_STAT PA - O;"
-             "DICT_DTYP PT - O;DICT_DESC X - R;DICT_UNIT PU - O;DICT_EXMP X - O;DICT_PGRP X - O;"
-             "DICT_REM X - O;FILE_FSET X - O"},
-    {"TYPE", "TYPE_TYPE X - KR;TYPE_DESC X - R;FILE_FSET X - O"},
-    {"UNIT", "UNIT_UNIT X - KR;UNIT_DESC X - R;UNIT_REM X - O;FILE_FSET X - O"},
-    {"LOCA", "LOCA_ID ID - K;LOCA_TYPE PA - O;LOCA_STAT PA - O;LOCA_NATE 2DP m O;"
-             "LOCA_NATN 2DP m O;LOCA_GREF PA - O;LOCA_GL 2DP m O;LOCA_REM X - O;"
-             "LOCA_FDEP 2DP m O;LOCA_STAR DT yyyy-mm-dd O;LOCA_PURP X - O;LOCA_TERM X - O;"
-             "LOCA_ENDD DT yyyy-mm-dd O;LOCA_LETT X - O;LOCA_LOCX 2DP m O;LOCA_LOCY 2DP m O;"
-             "LOCA_LOCZ 2DP m O;LOCA_LREF X - O;LOCA_DATM X - O;LOCA_ETRV 2DP m O;"
-             "LOCA_NTRV 2DP m O;LOCA_LTRV 2DP m O;LOCA_XTRL 2DP m O;LOCA_YTRL 2DP m O;"
-             "LOCA_ZTRL 2DP m O;LOCA_LAT DMS - O;LOCA_LON DMS - O;LOCA_ELAT DMS - O;"
-             "LOCA_ELON DMS - O;LOCA_LLZ X - O;LOCA_LOCM X - O;LOCA_LOCA X - O;LOCA_CLST X - O;"
-             "LOCA_ALID X - O;LOCA_OFFS 2DP - O;LOCA_CNGE X - O;LOCA_TRAN X - O;FILE_FSET X - O;"
-             "LOCA_NATD X - O;LOCA_ORID X - O;LOCA_ORJO X - O;LOCA_ORCO X - O;"
-             "LOCA_GLDT DT yyyy-mm-ddThh:mm O;LOCA_VSSL X - O;LOCA_NSRI 0DP - O;"
-             "LOCA_LSRI 0DP - O;LOCA_LLSI 0DP - O"},
-    {"ISTG", "LOCA_ID ID - K;ISTG_TESN X - K;ISTG_TYPE PA - O;ISTG_LINK RL - O;"
-             "ISTG_STAR DT yyyy-mm-ddThh:mm:ss O;ISTG_END DT yyyy-mm-ddThh:mm:ss O;"
-             "ISTG_REF X - O;ISTG_RECC PA - O;ISTG_RECD X - O;ISTG_SOUR PA - O;ISTG_RORD X - O;"
-             "ISTG_SHOF 2DP m O;ISTG_ORNT 0DP deg O;ISTG_SVOF 2DP m O;ISTG_OTOP 2DP m O;"
-             "ISTG_OBOT 2DP m O;ISTG_BHCP X - O;ISTG_MTO PA - O;ISTG_OPER X - O;"
-             "ISTG_ANBY X - O;ISTG_REM X - O;ISTG_ENV X - O;ISTG_METH X - O;ISTG_CONT X - O;"
-             "ISTG_CRED X - O;TEST_STAT X - O;FILE_FSET X - O"},
-    {"ISTS", "LOCA_ID ID - K;ISTG_TESN X - K;ISTS_SGLN X - K;ISTS_TYPE PA - O;"
-             "ISTS_DTIM DT yyyy-mm-ddThh:mm:ss O;ISTS_RATE 3DP ms O;ISTS_PTRT 1DP ms O;"
-             "ISTS_TTLY 3DP ms O;ISTS_REM X - O;FILE_FSET X - O"},
+             "DICT_DTYP PT - O;DICT_DESC X - R;DICT_UNIT PU - O;DICT_EXMP X - O"},
+    {"TYPE", "TYPE_TYPE X - KR;TYPE_DESC X - R"},
+    {"UNIT", "UNIT_UNIT X - KR;UNIT_DESC X - R"},
+    {"LOCA", "LOCA_ID ID - K;LOCA_TYPE PA - O;LOCA_FDEP 2DP m O;LOCA_STAR DT yyyy-mm-dd O"},
+    {"ISTG", "LOCA_ID ID - K;ISTG_TESN X - K;ISTG_TYPE PA - O;ISTG_RECC PA - O;ISTG_RECD X - O;"
+             "ISTG_SOUR PA - O;ISTG_SHOF 2DP m O;ISTG_OTOP 2DP m O;ISTG_REM X - O;"
+             "ISTG_METH X - O"},
+    {"ISTS", "LOCA_ID ID - K;ISTG_TESN X - K;ISTS_SGLN X - K;ISTS_RATE 3DP ms O"},
     {"ISTR", "LOCA_ID ID - K;ISTG_TESN X - K;ISTS_SGLN X - K;ISTR_DPTH 2DP m K;ISTR_REF X - K;"
-             "ISTR_SSD 2DP m O;ISTR_QUAL X - O;ISTR_QUAM X - O;ISTR_REM X - O;FILE_FSET X - O"},
+             "ISTR_SSD 2DP m O"},
     {"ISTA", "LOCA_ID ID - K;ISTG_TESN X - K;ISTA_TOP 2DP m K;ISTA_BASE 2DP m K;"
-             "ISTA_ANYN X - K;ISTA_DPTH 2DP m O;ISTA_RECT RL - O;ISTA_RECB RL - O;"
-             "ISTA_RCOM PA - O;ISTA_MIVL PA - O;ISTA_WVTY PA - O;ISTA_UPSR 3DP ms O;"
-             "ISTA_FTU PA - O;ISTA_FMIN 0DP Hz O;ISTA_FMAX 0DP Hz O;ISTA_WATT 3DP ms O;"
-             "ISTA_WATB 3DP ms O;ISTA_WATM X - O;ISTA_ITM X - O;ISTA_WVL 1DP m/s O;"
-             "ISTA_WVLM X - O;ISTA_STAC YN - O;ISTA_IVAL YN - O;ISTA_REM X - O;ISTA_ANBY X - O;"
-             "ISTA_CONT X - O;ISTA_DATE DT yyyy-mm-dd O;TEST_STAT X - O;FILE_FSET X - O"},
+             "ISTA_ANYN X - K;ISTA_DPTH 2DP m O;ISTA_RCOM PA - O;ISTA_MIVL PA - O;"
+             "ISTA_WVTY PA - O;ISTA_UPSR 3DP ms O;ISTA_FTU PA - O;ISTA_FMIN 0DP Hz O;"
+             "ISTA_FMAX 0DP Hz O;ISTA_WATT 3DP ms O;ISTA_WATB 3DP ms O;ISTA_WATM X - O;"
+             "ISTA_ITM X - O;ISTA_WVL 1DP m/s O;ISTA_WVLM X - O;ISTA_IVAL YN - O;ISTA_REM X - O"},
 };
 
 struct Entry {

@@ -4,6 +4,7 @@
 #include "../sounding/SoundingFixture.h"
 #include "analysis/StaleResults.h"
 #include "sounding/CKorvaneDoc.h"
+#include "sounding/VelocityTable.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,16 @@ TEST(CrossCorrelationRun, WorkedExampleGives179MetresPerSecond) {
     EXPECT_EQ(doc.resultsValid, 1);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(notices, 1);
+
+    // One record has no interval, but the run completes all the same.
+    CKorvaneDoc one = MakeSounding({150.0}, 512);
+    ScriptedProgress single;
+    ASSERT_TRUE(RunCrossCorrelation(one, single).ok());
+    EXPECT_EQ(single.upper, 2);
+    EXPECT_EQ(single.checkpoints, 2);
+    EXPECT_TRUE(one.lags.empty() && one.ccVelocities.empty());
+    EXPECT_TRUE(one.displayMode == CrossCorrelationVelocity && one.resultsValid == 1);
+    EXPECT_TRUE(one.IsModified());
 }
 
 TEST(CrossCorrelationRun, ZeroLagsGiveInfiniteOrNoVelocities) {
@@ -88,19 +99,7 @@ TEST(CrossCorrelationRun, ZeroLagsGiveInfiniteOrNoVelocities) {
     EXPECT_TRUE(std::isnan(doc.ccVelocities[0]));
 }
 
-TEST(CrossCorrelationRun, OneRecordHasNoIntervalButCompletes) {
-    CKorvaneDoc doc = MakeSounding({150.0}, 512);
-    ScriptedProgress progress;
-    ASSERT_TRUE(RunCrossCorrelation(doc, progress).ok());
-    EXPECT_EQ(progress.upper, 2);
-    EXPECT_EQ(progress.checkpoints, 2);
-    EXPECT_TRUE(doc.lags.empty() && doc.ccVelocities.empty());
-    EXPECT_EQ(doc.displayMode, CrossCorrelationVelocity);
-    EXPECT_EQ(doc.resultsValid, 1);
-    EXPECT_TRUE(doc.IsModified());
-}
-
-TEST(CrossCorrelationRun, CancelDuringAnIntervalKeepsOnlyTheIntervalsBeforeIt) {
+TEST(CrossCorrelationRun, CancelKeepsOnlyTheIntervalsBeforeIt) {
     const std::vector<double> onsets{100, 140, 190, 230, 260, 300};
     for (unsigned threads : {1u, 4u}) {
         SCOPED_TRACE(threads);
@@ -124,9 +123,7 @@ TEST(CrossCorrelationRun, CancelDuringAnIntervalKeepsOnlyTheIntervalsBeforeIt) {
         EXPECT_EQ(doc.displayMode, FilteredWaves);
         EXPECT_FALSE(doc.IsModified());
     }
-}
-
-TEST(CrossCorrelationRun, CancelAtTheFinalStepKeepsTheResultsUnmodified) {
+    // Cancelled at the final step, after the last interval: the results stand, unmodified.
     CKorvaneDoc doc = MakeSounding({100, 140, 190}, 512);
     ScriptedProgress progress(4);
     EXPECT_EQ(RunCrossCorrelation(doc, progress, 2).outcome, CommandOutcome::Cancelled);
@@ -205,6 +202,20 @@ TEST(CorrelationRuns, ResultsDoNotDependOnTheThreadCount) {
         EXPECT_TRUE(SameBits(docs[0].filteredAutocorrelations, docs[d].filteredAutocorrelations));
         EXPECT_TRUE(SameBits(docs[0].spareTable, docs[d].spareTable));
     }
+}
+
+// The table's rows and file are checked through the command line's golden tables and the
+// velocity table dialog; here only results whose arrays fall short of the record count.
+TEST(VelocityTable, IncompleteResultsGiveNoRowsAndReadNothingPastTheArrays) {
+    CKorvaneDoc doc;
+    doc.recordCount = 2;
+    doc.dataLoaded = doc.resultsValid = 1;
+    doc.depths = {1.0f, 2.0f};
+    doc.ccVelocities = {100.0f};
+    std::ostringstream out;
+    WriteVelocityTable(doc, out);
+    EXPECT_EQ(out.str(), "Depth(m)      Velocity(m/s)   r2  \n");
+    EXPECT_TRUE(VelocityTableRows(doc).empty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// The interval analysis through the real command line on simulated soundings whose true
-// velocities are known: every lag and fit method, strike pairs, the quality flags.
+// Velocities through the real command line on simulated soundings whose true velocities are
+// known: the generator against the bundled examples, the cross-correlation run, every lag and
+// fit method of the interval analysis, strike pairs, the quality flags, the site classes.
 #include "CliRunner.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -15,64 +17,90 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Row {
-    double top, bottom, mid, lag, vs, se, r2;
-    std::string flags;
-    double gmax;
+const fs::path kExample = fs::path(KORVANE_SOURCE_DIR) / "examples" / "sounding";
+const fs::path kField = fs::path(KORVANE_SOURCE_DIR) / "examples" / "field";
+
+// A simulate model.txt: layer tops, true interval velocities by mid-depth as the tables write
+// it, and the shots in depth order, the left strike first ("record TIP ... FILE").
+struct Model {
+    std::vector<double> tops;
+    std::map<std::string, double> velocities;
+    std::vector<std::pair<std::string, std::string>> records; // tip depth, file
+
+    explicit Model(const fs::path& path) {
+        std::istringstream in(CliRunner::ReadFile(path));
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream words(line);
+            std::string kind, first, second;
+            words >> kind >> first >> second;
+            if (kind == "layer")
+                tops.push_back(std::stod(first));
+            else if (kind == "interval")
+                velocities[first] = std::stod(second);
+            else if (kind == "record")
+                records.emplace_back(first, line.substr(line.rfind(' ') + 1));
+        }
+    }
 };
 
-// Every row's Gmax must be that of its velocity in MPa for the unit weight gamma (kN/m3).
-std::vector<Row> ParseCsv(const std::string& text, double gamma = 18.0) {
+struct Row {
+    std::string mid;
+    double lag, vs, se, r2;
+    std::string flags;
+};
+
+// Rows of the interval analysis CSV. Every row's Gmax must be that of its velocity in MPa for
+// the unit weight 18 kN/m3.
+std::vector<Row> ParseCsv(const std::string& text) {
     std::vector<Row> rows;
     std::istringstream in(text);
     std::string line;
     std::getline(in, line);
     EXPECT_EQ(line, "top_m,bottom_m,mid_m,lag_ms,vs_m_s,vs_se_m_s,r2,flags,gmax_mpa");
     while (std::getline(in, line)) {
-        std::vector<std::string> fields;
+        std::vector<std::string> f;
         std::istringstream cells(line);
         for (std::string cell; std::getline(cells, cell, ',');)
-            fields.push_back(cell);
-        EXPECT_EQ(fields.size(), 9u) << line;
-        if (fields.size() != 9)
+            f.push_back(cell);
+        EXPECT_EQ(f.size(), 9u) << line;
+        if (f.size() != 9)
             continue;
-        Row row{};
-        double* numbers[] = {&row.top, &row.bottom, &row.mid, &row.lag, &row.vs, &row.se, &row.r2};
-        for (int i = 0; i < 7; ++i)
-            *numbers[i] = std::stod(fields[static_cast<std::size_t>(i)]);
-        row.flags = fields[7];
-        row.gmax = std::stod(fields[8]);
-        const double gmax = gamma / 9.80665 * row.vs * row.vs / 1000.0;
+        const Row row{f[2], std::stod(f[3]), std::stod(f[4]), std::stod(f[5]), std::stod(f[6]),
+                      f[7]};
+        const double gmax = 18.0 / 9.80665 * row.vs * row.vs / 1000.0;
         if (row.vs > 0.0 && std::isfinite(row.vs))
-            EXPECT_NEAR(row.gmax, gmax, 1e-6 + 1e-9 * gmax) << line; // vs has 6 decimals
+            EXPECT_NEAR(std::stod(f[8]), gmax, 1e-6 + 1e-9 * gmax) << line; // vs has 6 decimals
         else
-            EXPECT_TRUE(std::isnan(row.gmax)) << line;
+            EXPECT_TRUE(std::isnan(std::stod(f[8]))) << line;
         rows.push_back(row);
     }
     return rows;
 }
 
-// "interval <mid-depth> <velocity>" and the layer tops of a simulate model.txt.
-struct Model {
-    std::vector<double> velocities;
-    std::vector<double> tops;
-};
+// Rows of a velocity table: mid-depth text -> velocity.
+std::map<std::string, double> TableVelocities(const std::string& table) {
+    std::map<std::string, double> velocities;
+    std::istringstream in(table);
+    std::string line, depth;
+    std::getline(in, line); // header
+    for (double velocity = 0.0; in >> depth >> velocity; std::getline(in, line))
+        velocities[depth] = velocity;
+    return velocities;
+}
 
-Model ReadModel(const fs::path& path) {
-    Model model;
-    std::istringstream in(CliRunner::ReadFile(path));
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream words(line);
-        std::string kind;
-        double a = 0.0, b = 0.0;
-        if (!(words >> kind >> a >> b))
-            continue;
-        if (kind == "interval")
-            model.velocities.push_back(b);
-        else if (kind == "layer")
-            model.tops.push_back(a);
+std::map<std::string, double> Velocities(const std::vector<Row>& rows) {
+    std::map<std::string, double> velocities;
+    for (const Row& row : rows)
+        velocities[row.mid] = row.vs;
+    return velocities;
+}
+
+void ExpectWithinTwoPercent(const std::map<std::string, double>& measured, const Model& model) {
+    ASSERT_EQ(measured.size(), model.velocities.size());
+    for (const auto& [depth, velocity] : model.velocities) {
+        ASSERT_TRUE(measured.count(depth)) << "no row for mid-depth " << depth;
+        EXPECT_NEAR(measured.at(depth), velocity, 0.02 * velocity) << "mid-depth " << depth;
     }
-    return model;
 }
 
 // Relative errors of the intervals whose mid-depth lies more than margin metres from every
@@ -80,19 +108,24 @@ Model ReadModel(const fs::path& path) {
 std::vector<double> Errors(const std::vector<Row>& rows, const Model& model, double margin) {
     std::vector<double> errors;
     EXPECT_EQ(rows.size(), model.velocities.size());
-    for (std::size_t i = 0; i < rows.size() && i < model.velocities.size(); ++i) {
+    for (const Row& row : rows) {
         const bool near = std::any_of(model.tops.begin() + 1, model.tops.end(), [&](double top) {
-            return std::fabs(rows[i].mid - top) <= margin;
+            return std::fabs(std::stod(row.mid) - top) <= margin;
         });
-        if (!near)
-            errors.push_back(std::fabs(rows[i].vs / model.velocities[i] - 1.0));
+        EXPECT_TRUE(model.velocities.count(row.mid)) << row.mid;
+        if (!near && model.velocities.count(row.mid))
+            errors.push_back(std::fabs(row.vs / model.velocities.at(row.mid) - 1.0));
     }
     return errors;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? NAN : values[values.size() / 2];
+// The median relative change of velocity from one interval to the next.
+double MedianChange(const std::vector<Row>& rows) {
+    std::vector<double> changes;
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i)
+        changes.push_back(std::fabs(rows[i + 1].vs / rows[i].vs - 1.0));
+    std::sort(changes.begin(), changes.end());
+    return changes.empty() ? NAN : changes[changes.size() / 2];
 }
 
 CliRunner::Result Process(const CliRunner& cli, const std::string& dir,
@@ -104,19 +137,33 @@ CliRunner::Result Process(const CliRunner& cli, const std::string& dir,
     return cli.Run(arguments);
 }
 
-// Proposed windows and every method on two simulated ground models: successive pairs within
-// 2 % of the truth (the phase slope within 2 % of the refined correlation too), least-squares
-// fits within 5 % where they do not reach across a layer boundary, with a standard error only
-// for them.
-TEST(IntervalAnalysis, EveryMethodRecoversTheTrueVelocitiesWithProposedWindows) {
+// Runs simulate into work/dir and reads back its model.
+Model Simulate(const CliRunner& cli, const std::string& dir, std::vector<std::string> options) {
+    options.insert(options.begin(), {"simulate", "--out", dir});
+    const CliRunner::Result made = cli.Run(options);
+    EXPECT_EQ(made.status, 0) << made.err;
+    return Model(cli.work() / dir / "model.txt");
+}
+
+// Two simulated ground models (the first is the bundled example): the cross-correlation run
+// with the model's windows within 2 % of the truth. With proposed windows every method:
+// successive pairs within 2 % (the phase slope within 2 % of the refined correlation too),
+// least-squares fits within 5 % where they do not reach across a layer boundary, with a
+// standard error only for them.
+TEST(IntervalAnalysis, EveryMethodRecoversTheTrueVelocities) {
     CliRunner cli;
-    ASSERT_EQ(cli.Run({"simulate", "--out", "a"}).status, 0);
-    ASSERT_EQ(cli.Run({"simulate", "--out", "b", "--depths", "20", "--seed", "3", "--layers",
-                       "0:120:350,4:200:1500,11.5:310:1600"})
-                  .status,
-              0);
+    const Model models[] = {Simulate(cli, "a", {}),
+                            Simulate(cli, "b",
+                                     {"--depths", "20", "--seed", "3", "--layers",
+                                      "0:120:350,4:200:1500,11.5:310:1600"})};
+    EXPECT_EQ(models[0].velocities.size(), 23u);
     for (const std::string dir : {"a", "b"}) {
-        const Model model = ReadModel(cli.work() / dir / "model.txt");
+        const Model& model = models[dir == "b"];
+        const CliRunner::Result table = Process(cli, dir, {"--windows", dir + "/windows.txt"});
+        ASSERT_EQ(table.status, 0) << table.err;
+        EXPECT_EQ(table.err, "");
+        ExpectWithinTwoPercent(TableVelocities(CliRunner::ReadFile(cli.work() / dir / "table.txt")),
+                               model);
         std::vector<Row> subsample;
         for (const std::string lag : {"integer", "subsample", "phase"}) {
             for (const std::string fit : {"pairs", "lsq3", "lsq5", "lsq7"}) {
@@ -143,39 +190,96 @@ TEST(IntervalAnalysis, EveryMethodRecoversTheTrueVelocitiesWithProposedWindows) 
     }
 }
 
+TEST(Simulate, ReproducesTheBundledExamplesByteForByte) {
+    CliRunner cli;
+    const struct {
+        fs::path example;
+        std::vector<std::string> arguments;
+    } examples[] = {
+        {kExample, {"simulate", "--out", "example"}},
+        {kField,
+         {"simulate", "--out", "example", "--format", "seg2", "--sample-interval", "0.000125"}},
+    };
+    for (const auto& [example, arguments] : examples) {
+        fs::remove_all(cli.work() / "example");
+        ASSERT_EQ(cli.Run(arguments).status, 0);
+        const std::vector<std::string> files = CliRunner::ListFiles(cli.work() / "example");
+        EXPECT_EQ(files, CliRunner::ListFiles(example));
+        EXPECT_EQ(files.size(), 26u); // 24 records, windows, model
+        for (const std::string& file : files)
+            EXPECT_TRUE(CliRunner::ReadFile(cli.work() / "example" / file) ==
+                        CliRunner::ReadFile(example / file))
+                << file << " differs from " << example;
+    }
+}
+
+// The bundled field example: either trace of its SEG-2 files, both as strike pairs, and its
+// conversion to wave files give the true velocities.
+TEST(FieldExample, EitherStrikeAndItsConversionToWaveFilesGiveTheTrueVelocities) {
+    CliRunner cli;
+    const std::string windows = (kField / "windows.txt").string();
+    const std::string records = (kField / "records").string();
+    const Model model(kField / "model.txt");
+    std::string left;
+    for (const char* channel : {"1", "2"}) {
+        const CliRunner::Result result =
+            cli.Run({"process", "-q", "--channel", channel, "--windows", windows, "--diagnostics",
+                     ".", records});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        ExpectWithinTwoPercent(TableVelocities(result.out), model);
+        if (left.empty())
+            left = result.out;
+    }
+    // Both traces of every file as a strike pair: one analysed depth per file, half their
+    // difference, and the velocity table keeps a row per record pair.
+    const CliRunner::Result pairs = cli.Run(
+        {"process", "-q", "--channel", "1", "--opposite-channel", "2", "--window", "auto", "--lag",
+         "subsample", "--table", "table.txt", "--csv", "-", "--diagnostics", ".", records});
+    ASSERT_EQ(pairs.status, 0) << pairs.err;
+    ExpectWithinTwoPercent(Velocities(ParseCsv(pairs.out)), model);
+    EXPECT_EQ(TableVelocities(CliRunner::ReadFile(cli.work() / "table.txt")).size(), 47u);
+
+    // Converted to wave files the records are the same, and so is the table.
+    ASSERT_EQ(cli.Run({"convert", "--out", "converted", records}).status, 0);
+    const CliRunner::Result converted =
+        cli.Run({"process", "-q", "--windows", windows, "--diagnostics", ".", "converted"});
+    ASSERT_EQ(converted.status, 0) << converted.err;
+    EXPECT_EQ(converted.out, left);
+
+    const std::string path = (kField / "records" / "shot_01_9.00m.sg2").string();
+    const CliRunner::Result inspect = cli.Run({"inspect", path, "converted/shot_01_9.00m.txt"});
+    ASSERT_EQ(inspect.status, 0) << inspect.err;
+    EXPECT_EQ(inspect.out, "path\tformat\ttrace\tsamples\tinterval_s\tdelay_s\ttip_depth_m\n" +
+                               path + "\tseg2\t1\t1703\t0.000125\t-0.008\t9\n" + path +
+                               "\tseg2\t2\t1703\t0.000125\t-0.008\t9\n"
+                               "converted/shot_01_9.00m.txt\twave\t1\t8192\t0.000025\t0\t9\n");
+}
+
 // Two strikes of opposite polarity per depth, noise and trigger jitter, 0.5 m apart: their
 // half difference and least squares over 5 depths give a smooth and true profile. A pair
 // recorded with one polarity is flagged on the intervals touching its depth, and only there.
 TEST(IntervalAnalysis, StrikePairsOfAFieldLikeSoundingAndAPairOfOnePolarity) {
     CliRunner cli;
-    ASSERT_EQ(cli.Run({"simulate", "--out", "f", "--depths", "48", "--step", "0.5", "--strikes",
-                       "2", "--noise", "0.02", "--jitter", "0.1", "--seed", "5"})
-                  .status,
-              0);
+    const Model model = Simulate(cli, "f",
+                                 {"--depths", "48", "--step", "0.5", "--strikes", "2", "--noise",
+                                  "0.02", "--jitter", "0.1", "--seed", "5"});
     const std::vector<std::string> options = {"--window", "auto", "--lag",         "subsample",
                                               "--fit",    "lsq5", "--strike-pairs"};
     CliRunner::Result r = Process(cli, "f", options);
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<Row> rows = ParseCsv(r.out);
     ASSERT_EQ(rows.size(), 47u);
-    std::vector<double> changes;
-    for (std::size_t i = 0; i + 1 < rows.size(); ++i)
-        changes.push_back(std::fabs(rows[i + 1].vs / rows[i].vs - 1.0));
-    EXPECT_LT(Median(changes), 0.05);
-    for (double error : Errors(rows, ReadModel(cli.work() / "f" / "model.txt"), 1.5))
+    EXPECT_LT(MedianChange(rows), 0.05);
+    for (double error : Errors(rows, model, 1.5))
         EXPECT_LT(error, 0.05);
     for (const Row& row : rows)
         EXPECT_EQ(row.flags.find("POLARITY"), std::string::npos) << row.mid;
 
-    // The model lists the shots in depth order, the left strike first: the right strike of the
-    // tenth depth becomes a copy of its left one.
-    std::vector<std::string> files;
-    std::istringstream model(CliRunner::ReadFile(cli.work() / "f" / "model.txt"));
-    for (std::string line; std::getline(model, line);)
-        if (line.starts_with("record "))
-            files.push_back(line.substr(line.rfind(' ') + 1));
-    ASSERT_EQ(files.size(), 96u);
-    fs::copy_file(cli.work() / "f" / "waves" / files[18], cli.work() / "f" / "waves" / files[19],
+    // The right strike of the tenth depth becomes a copy of its left one.
+    ASSERT_EQ(model.records.size(), 96u);
+    const fs::path waves = cli.work() / "f" / "waves";
+    fs::copy_file(waves / model.records[18].second, waves / model.records[19].second,
                   fs::copy_options::overwrite_existing);
     r = Process(cli, "f", options);
     ASSERT_EQ(r.status, 0) << r.err;
@@ -191,24 +295,16 @@ TEST(IntervalAnalysis, StrikePairsOfAFieldLikeSoundingAndAPairOfOnePolarity) {
 // test, and the strike pairs with least squares give the smooth, true profile.
 TEST(IntervalAnalysis, StrikePairsFromALoggerContainer) {
     CliRunner cli;
-    ASSERT_EQ(cli.Run({"simulate", "--out", "g", "--depths", "24", "--step", "0.5", "--strikes",
-                       "2", "--noise", "0.02", "--seed", "5", "--sample-interval", "0.0002"})
-                  .status,
-              0);
-    // The model lists the shots in depth order, the left strike first: "record TIP ... FILE".
-    std::vector<std::pair<std::string, std::string>> shots;
-    std::istringstream model(CliRunner::ReadFile(cli.work() / "g" / "model.txt"));
-    for (std::string line; std::getline(model, line);)
-        if (line.starts_with("record "))
-            shots.emplace_back(line.substr(7, line.find(' ', 7) - 7),
-                               line.substr(line.rfind(' ') + 1));
+    const Model model = Simulate(cli, "g",
+                                 {"--depths", "24", "--step", "0.5", "--strikes", "2", "--noise",
+                                  "0.02", "--seed", "5", "--sample-interval", "0.0002"});
+    const auto& shots = model.records;
     ASSERT_EQ(shots.size(), 48u);
     std::string text = "[TEST]\n<GORILLA! header>\njob number=1\n\n[DATA]\n";
     for (std::size_t s = 0; s < shots.size(); s += 2) {
         text += "[SEISMIC TEST=" + std::to_string(s / 2 + 1) + "  DEPTH=" + shots[s].first + "]\n";
-        std::istringstream left(CliRunner::ReadFile(cli.work() / "g" / "waves" / shots[s].second));
-        std::istringstream right(
-            CliRunner::ReadFile(cli.work() / "g" / "waves" / shots[s + 1].second));
+        std::istringstream left(CliRunner::ReadFile(cli.work() / "g/waves" / shots[s].second));
+        std::istringstream right(CliRunner::ReadFile(cli.work() / "g/waves" / shots[s + 1].second));
         std::string l, r;
         for (int j = -6; std::getline(left, l) && std::getline(right, r); ++j) {
             if (j < 1)
@@ -241,11 +337,8 @@ TEST(IntervalAnalysis, StrikePairsFromALoggerContainer) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<Row> rows = ParseCsv(r.out);
     ASSERT_EQ(rows.size(), 23u);
-    std::vector<double> changes;
-    for (std::size_t i = 0; i + 1 < rows.size(); ++i)
-        changes.push_back(std::fabs(rows[i + 1].vs / rows[i].vs - 1.0));
-    EXPECT_LT(Median(changes), 0.05);
-    for (double error : Errors(rows, ReadModel(cli.work() / "g" / "model.txt"), 1.5))
+    EXPECT_LT(MedianChange(rows), 0.05);
+    for (double error : Errors(rows, model, 1.5))
         EXPECT_LT(error, 0.05);
 }
 
@@ -266,9 +359,7 @@ TEST(IntervalAnalysis, QualityFlagsFollowTheirThresholds) {
     };
     std::set<std::string> seen;
     for (const auto& c : cases) {
-        std::vector<std::string> simulate = {"simulate", "--out", "c"};
-        simulate.insert(simulate.end(), c.simulate.begin(), c.simulate.end());
-        ASSERT_EQ(cli.Run(simulate).status, 0);
+        Simulate(cli, "c", c.simulate);
         const CliRunner::Result r = Process(cli, "c", c.process);
         ASSERT_EQ(r.status, 0) << r.err;
         const std::vector<Row> rows = ParseCsv(r.out);
@@ -302,7 +393,7 @@ TEST(IntervalAnalysis, QualityFlagsFollowTheirThresholds) {
 // 30 / (2.6/140 + 4.7/180 + 5.5/235 + 5.6/290 + 11.6/360) = 250.8 m/s, EC8 C, ASCE 7-22 D.
 TEST(SiteResults, Vs30AndSiteClassesOfADeepSounding) {
     CliRunner cli;
-    ASSERT_EQ(cli.Run({"simulate", "--out", "d", "--depths", "36"}).status, 0);
+    Simulate(cli, "d", {"--depths", "36"});
     ASSERT_EQ(cli.Run({"process", "--quiet", "--diagnostics", "d", "--windows", "d/windows.txt",
                        "--save", "d.kvn", "d/waves"})
                   .status,

@@ -1,5 +1,6 @@
-// The manual pages (man/*.1) against the programs themselves: every command and option that
-// --help lists is described in its section of the page, and --version shows the project version.
+// The programs themselves: every command and option that --help lists is described in its
+// section of the manual page (man/*.1), --version shows the project version, korvane-cli loads
+// no Qt; and the large raw autocorrelation output, which golden folders express badly.
 #include "CliRunner.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,9 @@
 namespace korvane::test {
 namespace {
 
-const std::filesystem::path kManDir = std::filesystem::path(KORVANE_SOURCE_DIR) / "man";
+namespace fs = std::filesystem;
+
+const fs::path kManDir = fs::path(KORVANE_SOURCE_DIR) / "man";
 
 // The first word of every entry under a heading of a help text ("Options:", "Subcommands:",
 // "Positionals:"), split at commas: "-q,--quiet" gives "-q" and "--quiet".
@@ -113,6 +116,52 @@ TEST(ManPage, ProgramsShowTheProjectVersionAndTheirPageTheirOptions) {
     ASSERT_EQ(help.status, 0) << help.err;
     ExpectDescribed(help.out, "korvane.1", ".SH OPTIONS", "korvane");
 #endif
+}
+
+const fs::path kThree =
+    fs::path(KORVANE_SOURCE_DIR) / "tests" / "cli" / "golden" / "inputs" / "three";
+
+TEST(CommandLine, RawAutocorrelationWritesEveryShiftOfEveryRecordStartingAtOne) {
+    CliRunner cli;
+    const CliRunner::Result result =
+        cli.Run({"autocorrelate", "--raw", "--diagnostics", ".", kThree.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::istringstream in(result.out);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "# raw autocorrelations of 3 records");
+    for (int record = 1; record <= 3; ++record) {
+        std::getline(in, line);
+        EXPECT_EQ(line, "record " + std::to_string(record) + " depth " +
+                            std::to_string(record + 1) + ".000000 first 0 last 8191 values 8192");
+        std::getline(in, line);
+        EXPECT_EQ(line, "0.000000  1.000000");
+        for (int j = 1; j < 8192; ++j)
+            std::getline(in, line);
+        EXPECT_EQ(line.substr(0, 12), "204.775000  ");
+        std::getline(in, line);
+        EXPECT_EQ(line, "");
+    }
+    EXPECT_FALSE(std::getline(in, line));
+}
+
+// The drawing commands run in a second program, so korvane-cli itself never loads Qt.
+TEST(CommandLine, LoadsNoQtAndHandsDrawingToItsHelper) {
+    CliRunner cli;
+    const CliRunner::Result libraries = cli.RunProgram("ldd", {KORVANE_CLI});
+    ASSERT_EQ(libraries.status, 0) << libraries.err;
+    EXPECT_NE(libraries.out.find("libc.so"), std::string::npos) << libraries.out;
+    EXPECT_EQ(libraries.out.find("libQt"), std::string::npos) << libraries.out;
+
+    // Without its helper at the expected place, a drawing command says which file is missing.
+    const fs::path lonely = cli.work() / "korvane-cli";
+    fs::copy_file(KORVANE_CLI, lonely);
+    const CliRunner::Result result = cli.RunProgram(lonely.string(), {"plot", "--help"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot start the drawing program " +
+                              (cli.work() / KORVANE_DRAW_PROGRAM).lexically_normal().string()),
+              std::string::npos)
+        << result.err;
 }
 
 } // namespace

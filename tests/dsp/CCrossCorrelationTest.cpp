@@ -73,24 +73,19 @@ void ExpectFastMatchesDirect(const std::vector<float>& a, const std::vector<floa
             << "j=" << j << " " << fast.curve[j] << " " << direct.curve[j];
 }
 
-TEST(CCrossCorrelation, IdenticalInputsGiveLagZeroAndPeakOne) {
-    for (int length : {40, 600}) { // direct and fast paths
-        const Result r =
-            Correlate(Wave(length, 10, 0, 1, 0.01, 150), Wave(length, 10, 0, 1, 0.01, 150));
-        EXPECT_EQ(r.lag, 0);
-        EXPECT_NEAR(r.peak, 1.0, 1e-12);
-        EXPECT_NEAR(r.curve[0], 1.0f, 1e-6);
-    }
-}
-
 TEST(CCrossCorrelation, DelaysGiveSignedLags) {
     for (int length : {50, 2048}) { // direct and fast paths
-        for (int d : {1, length / 5}) {
+        for (int d : {0, 1, length / 5}) {
             SCOPED_TRACE(testing::Message() << length << " " << d);
             const double centre = length / 3.0, width = length / 25.0;
             const std::vector<float> early = Wave(length, centre, width, 0, 0.0);
             const std::vector<float> late = Wave(length, centre + d, width, 0, 0.0);
-            EXPECT_EQ(Correlate(early, late).lag, d);
+            const Result r = Correlate(early, late);
+            EXPECT_EQ(r.lag, d);
+            if (d == 0) { // identical inputs
+                EXPECT_NEAR(r.peak, 1.0, 1e-12);
+                EXPECT_NEAR(r.curve[0], 1.0f, 1e-6);
+            }
             EXPECT_EQ(Correlate(late, early).lag, -d);
             EXPECT_EQ(Correlate(early, Wave(length, centre + d, width, 3, 0.02)).lag, d);
         }

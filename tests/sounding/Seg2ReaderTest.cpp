@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
-#include <limits>
 
 namespace korvane {
 namespace {
@@ -98,97 +98,59 @@ TEST(Seg2Reader, ToleratesWhatRealRecordersWrite) {
 }
 
 TEST(Seg2Reader, RefusesEveryDefectWithItsMessage) {
-    const auto good = [] {
-        Seg2TestFile file;
-        file.traces = {Trace(4, {1, 2, 3}), Trace(4, {4, 5, 6})};
-        return file;
+    Seg2TestFile good;
+    good.traces = {Trace(4, {1, 2, 3}), Trace(4, {4, 5, 6})};
+    const std::string bytes = good.Bytes();
+    const auto patch = [&](std::size_t at, std::string with) {
+        return std::string(bytes).replace(at, with.size(), with);
     };
-    const auto patch = [](std::string bytes, std::size_t at, std::string with) {
-        return bytes.replace(at, with.size(), with);
+    const auto changed = [&](const std::function<void(std::vector<Seg2TestTrace>&)>& change) {
+        Seg2TestFile file = good;
+        change(file.traces);
+        return file.Bytes();
     };
-    const auto traceAt = [&](const std::string& bytes, std::size_t i) {
-        return static_cast<std::size_t>(static_cast<unsigned char>(bytes[32 + 4 * i])) |
-               static_cast<std::size_t>(static_cast<unsigned char>(bytes[33 + 4 * i])) << 8;
+    const std::size_t second = static_cast<unsigned char>(bytes[36]); // trace 2 starts here
+    const std::pair<std::string, std::string> cases[] = {
+        {bytes.substr(0, 20), "the file is too short for a SEG-2 file descriptor (20 bytes)"},
+        {patch(4, std::string("\x04\x00", 2)),
+         "the trace pointer block of 4 bytes cannot hold 2 traces"},
+        {patch(8, "\x03"), "the string terminator size 3 is not 1 or 2"},
+        {patch(36, std::string("\xff\xff\x00\x00", 4)),
+         "trace 2 starts beyond the end of the file"},
+        {patch(36, std::string("\x24\x00\x00\x00", 4)),
+         "trace 2 has no trace descriptor at byte 36"},
+        {bytes.substr(0, bytes.size() - 4),
+         "the data block of trace 2 runs beyond the end of the file"},
+        {patch(second + 2, std::string("\x10\x00", 2)),
+         "the descriptor of trace 2 declares 16 bytes, fewer than 32"},
+        {patch(40, std::string("\xff\x00", 2)),
+         "a string of the file descriptor runs beyond the end of its block"},
+        {changed([](auto& t) { t[1].code = 7; }), "data format code 7 is not supported"},
+        {changed([](auto& t) { t[0].declaredSamples = 0xFFFFFFF0; }),
+         "trace 1 declares 4294967280 samples of data format code 4, more than its data block of "
+         "12 bytes holds"},
+        {changed([](auto& t) { t[0].declaredDataBytes = 0x7FFFFFFF; }),
+         "the data block of trace 1 runs beyond the end of the file"},
+        {changed([](auto& t) { t[1].strings = {"DELAY 0"}; }), "trace 2 gives no SAMPLE_INTERVAL"},
+        {changed([](auto& t) { t[0].strings.push_back("DESCALING_FACTOR 0"); }),
+         "trace 1 has a DESCALING_FACTOR of \"0\", not a number other than zero"},
+        {changed([](auto& t) { t[0].strings = {"SAMPLE_INTERVAL -1"}; }),
+         "trace 1 has a SAMPLE_INTERVAL of \"-1\", not a positive number of seconds"},
+        {changed([](auto& t) {
+             t[0] = Trace(4, {1, NAN, 3});
+         }),
+         "sample 2 of trace 1 is not a finite number within the range of a float"},
+        {changed([](auto& t) {
+             t[0] = Trace(5, {1, 2, 1e39});
+         }), // beyond a float
+         "sample 3 of trace 1 is not a finite number within the range of a float"},
     };
-    const std::string bytes = good().Bytes();
-    const std::size_t second = traceAt(bytes, 1);
-    const std::function<std::string()> cases[] = {
-        [&] { return bytes.substr(0, 20); },
-        [&] { return patch(bytes, 4, std::string("\x04\x00", 2)); },
-        [&] { return patch(bytes, 8, "\x03"); },
-        [&] { return patch(bytes, 36, std::string("\xff\xff\x00\x00", 4)); },
-        [&] { return patch(bytes, 36, std::string("\x24\x00\x00\x00", 4)); },
-        [&] { return bytes.substr(0, bytes.size() - 4); },
-        [&] { return patch(bytes, second + 2, std::string("\x10\x00", 2)); },
-        [&] { return patch(bytes, 40, std::string("\xff\x00", 2)); },
-        [&] {
-            Seg2TestFile file = good();
-            file.traces[1].code = 7;
-            return file.Bytes();
-        },
-        [&] {
-            Seg2TestFile file = good();
-            file.traces[0].declaredSamples = 0xFFFFFFF0;
-            return file.Bytes();
-        },
-        [&] {
-            Seg2TestFile file = good();
-            file.traces[0].declaredDataBytes = 0x7FFFFFFF;
-            return file.Bytes();
-        },
-        [&] {
-            Seg2TestFile file = good();
-            file.traces[1].strings = {"DELAY 0"};
-            return file.Bytes();
-        },
-        [&] {
-            Seg2TestFile file = good();
-            file.traces[0].strings.push_back("DESCALING_FACTOR 0");
-            return file.Bytes();
-        },
-        [&] {
-            Seg2TestFile file = good();
-            file.traces[0].strings = {"SAMPLE_INTERVAL -1"};
-            return file.Bytes();
-        },
-        [&] {
-            Seg2TestFile file = good();
-            file.traces[0].values[1] = std::numeric_limits<double>::quiet_NaN();
-            return file.Bytes();
-        },
-        [&] {
-            Seg2TestFile file = good();
-            file.traces[0].code = 5;
-            file.traces[0].values[2] = 1e39; // beyond a float
-            return file.Bytes();
-        },
-    };
-    const std::string messages[] = {
-        "the file is too short for a SEG-2 file descriptor (20 bytes)",
-        "the trace pointer block of 4 bytes cannot hold 2 traces",
-        "the string terminator size 3 is not 1 or 2",
-        "trace 2 starts beyond the end of the file",
-        "trace 2 has no trace descriptor at byte 36",
-        "the data block of trace 2 runs beyond the end of the file",
-        "the descriptor of trace 2 declares 16 bytes, fewer than 32",
-        "a string of the file descriptor runs beyond the end of its block",
-        "data format code 7 is not supported",
-        "trace 1 declares 4294967280 samples of data format code 4, more than its data block of "
-        "12 bytes holds",
-        "the data block of trace 1 runs beyond the end of the file",
-        "trace 2 gives no SAMPLE_INTERVAL",
-        "trace 1 has a DESCALING_FACTOR of \"0\", not a number other than zero",
-        "trace 1 has a SAMPLE_INTERVAL of \"-1\", not a positive number of seconds",
-        "sample 2 of trace 1 is not a finite number within the range of a float",
-        "sample 3 of trace 1 is not a finite number within the range of a float",
-    };
-    static_assert(std::size(cases) == std::size(messages));
-    for (std::size_t k = 0; k < std::size(cases); ++k) {
+    for (const auto& [file, message] : cases) {
         try {
-            Seg2Reader::Read(cases[k](), {0, 1});
-            ADD_FAILURE() << "no error for: " << messages[k];
+            Seg2Reader::Read(file, {0, 1});
+            ADD_FAILURE() << "no error for: " << message;
         } catch (const KorvaneError& error) {
-            EXPECT_EQ(error.what(), messages[k]);
+            EXPECT_EQ(error.what(), message);
         }
     }
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
+#include <stdlib.h>
 
 namespace korvane::testing {
 
@@ -17,12 +16,10 @@ namespace korvane::testing {
 class TempDir {
 public:
     TempDir() {
-        static std::atomic<int> counter{0};
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = std::filesystem::temp_directory_path() /
-                ("korvane-load-" + std::to_string(::getpid()) + "-" + std::to_string(stamp) + "-" +
-                 std::to_string(counter++));
-        std::filesystem::create_directories(path_);
+        std::string pattern = (std::filesystem::temp_directory_path() / "korvane-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot create a temporary folder");
+        path_ = pattern;
     }
     ~TempDir() {
         std::error_code ignored;

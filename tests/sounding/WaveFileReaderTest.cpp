@@ -7,12 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvane {
 namespace {
@@ -53,6 +60,7 @@ std::string DataLines(int count, float amplitude = 0.5f) {
 
 TEST(WaveFileReader, ReportsEveryDefectWithItsMessage) {
     const std::string header = "The file is wrong in the header lines!";
+    const std::string longWord(10000, 'x');
     const std::pair<std::string, std::string> cases[] = {
         {"", header},
         {Header("Depth: 12.35"), header},
@@ -64,6 +72,13 @@ TEST(WaveFileReader, ReportsEveryDefectWithItsMessage) {
         {Header() + "0 1\n0 inf\n", "The file is wrong in 2 data record!"},
         // A blank line before the end is parsed as the sample it would have been.
         {Header() + DataLines(4) + "\n", "The file is wrong in 5 data record!"},
+        // Lines are read 199 characters at a time: the rest of a long first line becomes the
+        // depth line; a long depth line's rest becomes header lines and the first sample; a
+        // data line's rest the next sample.
+        {longWord + "\n" + Header().substr(Header().find('\n') + 1) + "0 1\n", header},
+        {"h\nDepth: 2 " + longWord + "\n3\n4\n5\n6\n7\n0 1\n",
+         "The file is wrong in 1 data record!"},
+        {Header() + "0 1\n0 2 " + longWord + "\n0 3\n", "The file is wrong in 3 data record!"},
     };
     for (const auto& [text, message] : cases)
         EXPECT_EQ(ReadText(text).error, message) << text;
@@ -132,6 +147,47 @@ TEST(WaveFileReader, LineEndsDoNotCountAgainstTheLineLength) {
             EXPECT_EQ(loaded.raw[1], 2.0f);
         }
     }
+}
+
+// A FIFO fed without end: the reader must stop after its samples, not wait for an end.
+TEST(WaveFileReader, AnEndlessStreamIsReadOnlyAsFarAsOneRecordNeeds) {
+    const TempDir dir;
+    const std::string fifo = (dir.path() / "endless").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Held open for reading and writing, so a writer exists before the reader comes.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    std::atomic<bool> done{false};
+    Loaded loaded;
+    std::thread reader([&] {
+        loaded = Read(fifo, 1024);
+        done = true;
+    });
+    // The header, then sample lines for as long as the reader takes them.
+    std::string pending = Header();
+    uint64_t written = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+        if (pending.size() < 1000)
+            pending += DataLines(1000);
+        const ssize_t n = ::write(writer, pending.data(), pending.size());
+        if (n > 0) {
+            written += static_cast<uint64_t>(n);
+            pending.erase(0, static_cast<std::size_t>(n));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    const bool finished = done;
+    // Closing the only writer ends the stream, so a reader still waiting returns too.
+    ::close(writer);
+    reader.join();
+    ASSERT_TRUE(finished) << "the reader waited for the end of an endless stream";
+    EXPECT_EQ(loaded.error, "");
+    EXPECT_EQ(loaded.taken, 1024u);
+    EXPECT_EQ(loaded.raw[1023], 0.5f);
+    // What it read is bounded by one record of the longest lines, plus the pipe's buffer.
+    EXPECT_LT(written, (1024u + 9u) * 199u + 2u * 1024u * 1024u);
 }
 
 // fgets with a 200-byte buffer, except that the LF or CR LF ending a 199-character line is
