@@ -248,8 +248,7 @@ void ProfilePlot::DrawLegend(const Series& chosen) {
                          AnalysisSettings::Name(settings.fit);
     if (settings.strikePairs)
         method += ", strike pairs";
-    if (settings.fit != FitMethod::Pairs)
-        method += "; bars \xb1 standard error"; // Latin-1 plus-minus sign
+
     const bool anyFlagged =
         std::find(chosen.flagged.begin(), chosen.flagged.end(), true) != chosen.flagged.end();
     // Top right inside the plot, under the value ticks, where shallow (slow) soil leaves room.
@@ -263,6 +262,8 @@ void ProfilePlot::DrawLegend(const Series& chosen) {
     };
     entry({1.0f, 0.0f, 0.0f}, "cross-correlation");
     entry(chosen.color, method);
+    if (settings.fit != FitMethod::Pairs)
+        entry(chosen.color, "bars \xb1 standard error"); // Latin-1 plus-minus sign
     if (anyFlagged) {
         const std::string flagged = "flagged";
         const float d = Px(4);
