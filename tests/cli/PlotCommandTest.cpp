@@ -1,9 +1,12 @@
-// korvane-cli plot through the real program: it must draw without a display.
+// The drawing commands through the real program: they must draw without a display. plot's
+// files are checked by their headers, report's PDF by poppler's pdfinfo and pdftotext.
 #include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <regex>
 
 namespace korvane::test {
 namespace {
@@ -70,6 +73,87 @@ TEST(PlotCommand, BadRequestsWriteNothing) {
         cli.Run({"plot", "--out", "a.png", (cli.work() / "none.kvn").string()});
     EXPECT_EQ(unreadable.status, 1) << unreadable.err;
     EXPECT_TRUE(CliRunner::ListFiles(cli.work()).empty());
+}
+
+// The report of a sounding deeper than 30 m: its page count, paper and searchable text.
+TEST(ReportCommand, PagesPaperAndSearchableText) {
+    CliRunner cli;
+    ASSERT_EQ(cli.Run({"simulate", "--out", "d", "--depths", "36"}).status, 0);
+    const std::vector<std::string> report = {
+        KORVANE_CLI,     "report",        "-q",         "--windows",
+        "d/windows.txt", "--diagnostics", "d",          "--project-id",
+        "KV-7",          "--location-id", "SCPT-9",     "--client",
+        "Harbour Board", "--test-date",   "2024-05-02", "--file-date",
+        "2024-05-10",    "--out",         "r.pdf",      "d/waves"};
+    std::vector<std::string> a4 = {"LC_ALL=C"};
+    a4.insert(a4.end(), report.begin(), report.end());
+    CliRunner::Result result = cli.RunProgram("env", a4);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Report (3 pages, A4) written to r.pdf\n");
+    result = cli.RunProgram("pdfinfo", {(cli.work() / "r.pdf").string()});
+    ASSERT_EQ(result.status, 0) << "pdfinfo (poppler-utils, tools/install-deps.sh): " << result.err;
+    EXPECT_NE(result.out.find("Pages:           3\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("595 x 842 pts (A4)"), std::string::npos) << result.out;
+
+    result = cli.RunProgram("pdftotext", {"-layout", (cli.work() / "r.pdf").string(), "-"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string& text = result.out;
+    for (const char* expected :
+         {"KV-7", "SCPT-9", "Harbour Board", "2024-05-02", "issued 2024-05-10", "Hammer to rod",
+          "1.22 m", "0.18 m", "cross-correlation of successive depths, whole-sample delays",
+          "14.6\u2013190.4 Hz passed", "Page 3 of 3"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+    // 30 / (2.6/140 + 4.7/180 + 5.5/235 + 5.6/290 + 11.6/360) = 250.8 m/s: EC8 C, ASCE 7-22 D.
+    std::smatch vs30;
+    ASSERT_TRUE(std::regex_search(text, vs30, std::regex("Vs30 +(2[45][0-9]\\.[0-9]) m/s")))
+        << text;
+    EXPECT_NEAR(std::stod(vs30[1]), 250.8, 0.02 * 250.8);
+    EXPECT_TRUE(std::regex_search(text, std::regex("Eurocode 8 ground type .* +C\n")));
+    EXPECT_TRUE(std::regex_search(text, std::regex("ASCE 7-22 site class .* +D\n")));
+
+    // Where the locale's paper is US Letter.
+    std::vector<std::string> letter = {"LC_ALL=en_US.UTF-8"};
+    letter.insert(letter.end(), report.begin(), report.end());
+    letter[letter.size() - 2] = "letter.pdf";
+    ASSERT_EQ(cli.RunProgram("env", letter).status, 0);
+    result = cli.RunProgram("pdfinfo", {(cli.work() / "letter.pdf").string()});
+    EXPECT_NE(result.out.find("612 x 792 pts (letter)"), std::string::npos) << result.out;
+}
+
+// A long table flows onto further pages under a repeated header; a refused input writes
+// nothing and keeps an earlier report.
+TEST(ReportCommand, LongTablesFlowAndRefusalsWriteNothing) {
+    CliRunner cli;
+    ASSERT_EQ(cli.Run({"simulate", "--out", "d", "--depths", "100", "--step", "0.3"}).status, 0);
+    CliRunner::Result result = cli.Run({"report", "-q", "--windows", "d/windows.txt",
+                                        "--diagnostics", "d", "--out", "r.pdf", "d/waves"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    result = cli.RunProgram("pdftotext", {"-layout", (cli.work() / "r.pdf").string(), "-"});
+    const std::string& text = result.out;
+    EXPECT_NE(text.find("Interval results (continued)"), std::string::npos);
+    EXPECT_TRUE(std::regex_search(text, std::regex("29\\.92 +30\\.22 +30\\.07 ")))
+        << "the last interval";
+    EXPECT_NE(text.find("Page 4 of 4"), std::string::npos);
+
+    const std::string before = CliRunner::ReadFile(cli.work() / "r.pdf");
+    const std::vector<std::string> before_files = CliRunner::ListFiles(cli.work());
+    std::ofstream(cli.work() / "bad.txt") << "not a recording\n";
+    const std::vector<std::pair<int, std::vector<std::string>>> refused = {
+        {2, {"report", "--out", "r.txt", "d/waves"}},
+        {2, {"report", "--file-date", "2024-02-30", "--out", "r.pdf", "d/waves"}},
+        {2, {"report", "--out", "missing/r.pdf", "d/waves"}},
+        {1, {"report", "--out", "r.pdf", "none.kvn"}},
+        {1, {"report", "--diagnostics", "d", "--out", "r.pdf", "bad.txt"}},
+    };
+    for (const auto& [status, arguments] : refused) {
+        result = cli.Run(arguments);
+        EXPECT_EQ(result.status, status) << arguments[1] << ": " << result.err;
+        EXPECT_FALSE(result.err.empty());
+    }
+    EXPECT_EQ(CliRunner::ReadFile(cli.work() / "r.pdf"), before);
+    std::vector<std::string> after = CliRunner::ListFiles(cli.work());
+    std::erase(after, "bad.txt");
+    EXPECT_EQ(after, before_files);
 }
 
 } // namespace
