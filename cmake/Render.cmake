@@ -5,6 +5,7 @@ set(KORVANE_RENDER_SOURCES
     src/view/AxisTicks.h src/view/AxisTicks.cpp
     src/view/PlotRenderer.h src/view/PlotRenderer.cpp
     src/view/ProfilePlot.h src/view/ProfilePlot.cpp
+    src/view/SitePlot.h src/view/SitePlot.cpp
     src/view/PainterCanvas.h src/view/PainterCanvas.cpp
     src/view/PlotExporter.h src/view/PlotExporter.cpp
     src/view/ReportContent.h src/view/ReportContent.cpp

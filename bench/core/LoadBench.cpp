@@ -65,18 +65,24 @@ void BM_LoadWaveTables(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadWaveTables)->Unit(benchmark::kMillisecond)->Repetitions(7);
 
-// The whole load: parse, filter, sort, phase velocities and the three diagnostic files.
+// The whole load: parse, filter, sort, phase velocities and the three diagnostic files, on
+// every core (0) or on the given number of threads.
 void BM_LoadFull(benchmark::State& state) {
     const auto& files = Files();
     for (auto _ : state) {
         CKorvaneDoc doc;
         NullProgress progress;
-        const CommandResult result =
-            LoadSounding(doc, files.paths(), files.diagnostics(), progress);
+        const CommandResult result = LoadSounding(doc, files.paths(), files.diagnostics(), progress,
+                                                  {}, static_cast<unsigned>(state.range(0)));
         if (!result.ok() || !result.warning.empty())
             state.SkipWithError("load failed");
     }
 }
-BENCHMARK(BM_LoadFull)->Unit(benchmark::kMillisecond)->Repetitions(7);
+BENCHMARK(BM_LoadFull)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(7);
 
 } // namespace

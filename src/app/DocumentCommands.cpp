@@ -1,5 +1,6 @@
 #include "app/DocumentCommands.h"
 
+#include "analysis/IntervalAnalysis.h"
 #include "analysis/StaleResults.h"
 #include "app/CommandIds.h"
 #include "app/RecentFileList.h"
@@ -90,6 +91,12 @@ bool DocumentCommands::OpenDocumentFile(const QString& path) {
         doc_.NotifyChanged();
         prompts_.ShowMessage("Memory allocation fails!");
         return false;
+    }
+    // The interval analysis is not stored: it comes back from the stored windows and settings,
+    // so the profile and the table show what the document was saved with.
+    if (doc_.dataLoaded != 0 && doc_.resultsValid != 0) {
+        NullProgress quiet;
+        IntervalAnalysis::Run(doc_, quiet);
     }
     doc_.SetModifiedFlag(false);
     recent_.Add(path);

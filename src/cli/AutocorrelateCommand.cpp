@@ -14,35 +14,53 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 
 namespace korvane {
 
-void AutocorrelateCommand::WriteCurves(const CKorvaneDoc& doc, bool rawWaves, std::ostream& out) {
+std::string AutocorrelateCommand::CurvesText(const CKorvaneDoc& doc, bool rawWaves) {
     const std::vector<std::vector<float>>& curves =
         rawWaves ? doc.rawAutocorrelations : doc.filteredAutocorrelations;
-    out << "# " << (rawWaves ? "raw" : "filtered") << " autocorrelations of " << doc.recordCount
-        << " records\n";
+    std::size_t longest = 0;
+    std::size_t lines = 0;
+    for (int32_t k = 0; k < doc.recordCount; ++k) {
+        longest = std::max(longest, curves[k].size());
+        lines += curves[k].size();
+    }
+    // Every curve starts at shift 0 and steps by one sample, so the shift column's text is
+    // written once: shift j ends at shiftEnds[j].
+    std::string shifts;
+    std::vector<std::size_t> shiftEnds(longest);
+    for (std::size_t j = 0; j < longest; ++j) {
+        FixedDecimal::AppendDouble(shifts, static_cast<double>(j) * 0.025);
+        shifts += "  ";
+        shiftEnds[j] = shifts.size();
+    }
+
+    std::string text = "# ";
+    text.reserve(shifts.size() * static_cast<std::size_t>(doc.recordCount) + lines * 10 + 128);
+    text += rawWaves ? "raw" : "filtered";
+    text += " autocorrelations of " + std::to_string(doc.recordCount) + " records\n";
     char line[128];
+    char value[FixedDecimal::kFloatRoom + 1];
     for (int32_t k = 0; k < doc.recordCount; ++k) {
         const std::vector<float>& curve = curves[k];
         const SampleWindow window =
             rawWaves ? SampleWindow{0, static_cast<int32_t>(doc.samplesPerRecord) - 1}
                      : doc.windows[k];
-        std::snprintf(line, sizeof line, "record %d depth %s first %d last %d values %zu\n", k + 1,
-                      FixedDecimal::Text(doc.depths[k]).c_str(), window.first, window.last,
-                      curve.size());
-        out << line;
-        std::string values;
-        for (size_t j = 0; j < curve.size(); ++j) {
-            FixedDecimal::AppendDouble(values, static_cast<double>(j) * 0.025);
-            values += "  ";
-            FixedDecimal::AppendFloat(values, curve[j]);
-            values += '\n';
+        text.append(line, static_cast<std::size_t>(std::snprintf(
+                              line, sizeof line, "record %d depth %s first %d last %d values %zu\n",
+                              k + 1, FixedDecimal::Text(doc.depths[k]).c_str(), window.first,
+                              window.last, curve.size())));
+        for (std::size_t j = 0; j < curve.size(); ++j) {
+            const std::size_t start = j == 0 ? 0 : shiftEnds[j - 1];
+            text.append(shifts, start, shiftEnds[j] - start);
+            char* end = FixedDecimal::WriteFloat(value, curve[j]);
+            *end++ = '\n';
+            text.append(value, end);
         }
-        out << values;
-        out << '\n';
+        text += '\n';
     }
+    return text;
 }
 
 void AutocorrelateCommand::Run(const CliOptions& options, std::ostream& out, std::ostream& err) {
@@ -70,16 +88,15 @@ void AutocorrelateCommand::Run(const CliOptions& options, std::ostream& out, std
 
     // The curves are formatted in full before the file is touched, so a failure
     // leaves no partial output behind.
-    std::ostringstream text;
-    WriteCurves(doc, options.rawWaves, text);
+    const std::string text = CurvesText(doc, options.rawWaves);
     if (options.outFile.empty() || options.outFile == "-") {
-        out << text.str();
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.flush();
         if (!out)
             throw CliError(CliError::kFailure, "cannot write the autocorrelations");
     } else {
         std::ofstream file(options.outFile, std::ios::binary | std::ios::trunc);
-        file << text.str();
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
         file.close();
         if (!file)
             throw CliError(CliError::kFailure, options.outFile + ": cannot write the file");

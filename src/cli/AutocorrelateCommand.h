@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 namespace korvane {
 
@@ -19,7 +20,8 @@ public:
     // Throws CliError on failure.
     static void Run(const CliOptions& options, std::ostream& out, std::ostream& err);
 
-    static void WriteCurves(const CKorvaneDoc& doc, bool rawWaves, std::ostream& out);
+    // The whole text, built in one buffer.
+    static std::string CurvesText(const CKorvaneDoc& doc, bool rawWaves);
 };
 
 } // namespace korvane

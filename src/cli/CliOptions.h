@@ -13,7 +13,8 @@ namespace korvane {
 // Everything the command line asked for, already checked for syntax: numbers are parsed
 // strictly and distances are finite. Which fields matter depends on the command.
 struct CliOptions {
-    std::string command; // "process", "open", "ags", "autocorrelate", "inspect", "convert", ...
+    // "process", "open", "ags", "autocorrelate", "batch", "inspect", "convert", "simulate"
+    std::string command;
     bool quiet = false;
 
     std::vector<std::string> inputs;     // recordings and folders, or one document
@@ -49,7 +50,10 @@ struct CliOptions {
     std::string outFile;   // empty or "-": standard output
     std::string fileDate;  // ags: "YYYY-MM-DD", empty for today
 
-    // simulate, convert
+    // batch
+    unsigned jobs = 0; // soundings processed at once; 0: one per core
+
+    // simulate, convert, batch
     std::string outDir;
     std::string format = "wave";   // simulate: "wave" or "seg2"
     double sampleInterval = 25e-6; // simulate: seconds

@@ -2,6 +2,7 @@
 
 #include "cli/AgsCommand.h"
 #include "cli/AutocorrelateCommand.h"
+#include "cli/BatchCommand.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/ConvertCommand.h"
@@ -183,6 +184,47 @@ void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
     autocorrelate->add_option("INPUT", options.inputs, "Document or recordings")->required();
 }
 
+void AddBatch(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
+    CLI::App* batch = app.add_subcommand(
+        "batch", "Process many soundings alike, several at once, into one folder with the site's "
+                 "tables");
+    batch->footer(
+        "Each SOUNDING is a folder of one sounding's recordings or a .kvn document. Every "
+        "sounding goes to DIR/<name>/ (the folder's name, or the document's without .kvn): "
+        "velocity-table.txt, intervals.csv (the interval analysis, always run), <name>.kvn and "
+        "the diagnostic files of a load. Then DIR/site.csv holds every interval of every "
+        "sounding (\"sounding\", then the columns of intervals.csv) and DIR/site-summary.csv "
+        "one line per sounding: sounding, records, top_m and bottom_m (its shallowest and "
+        "deepest geophone depth), intervals, flagged (intervals with quality flags), z_m, "
+        "vsz_m_s, vs30_m_s, ec8 and asce7_22 (as open prints them), error (the message of a "
+        "sounding that failed). The details apply to every sounding; a sounding's location id "
+        "is its name unless --location-id gives one. A failed sounding does not stop the others; "
+        "the exit status is then 1. A windows file fits one sounding only: give --window. A "
+        "document keeps its depths and recordings options do not apply to it.");
+    OptionGroups::AddDistance(batch, "--geophone-to-tip", raw.geophoneToTip,
+                              "Distance from the cone tip up to the geophone (default 0.18)");
+    OptionGroups::AddDistance(batch, "--hammer-to-rod", raw.hammerToRod,
+                              "Horizontal distance from the hammer to the rod (default 1.22)");
+    batch
+        ->add_option("--window", options.window,
+                     "The same analysis window for every record, in samples (inclusive), or "
+                     "auto: a window around each record's S arrival")
+        ->type_name("FIRST:LAST|auto");
+    // Refused with an explanation rather than unknown.
+    batch->add_option("--windows", options.windowsFile)->group("");
+    OptionGroups::AddImportOptions(batch, options, raw);
+    OptionGroups::AddAnalysisOptions(batch, options, raw, false);
+    metadata.AddTo(*batch);
+    batch->add_option("--out", options.outDir, "Output folder (created when missing)")
+        ->type_name("DIR")
+        ->required();
+    batch->add_option("--jobs", raw.jobs, "Soundings processed at once (default: one per core)")
+        ->type_name("N");
+    OptionGroups::AddQuiet(batch, options);
+    batch->add_option("SOUNDING", options.inputs, "Folders of recordings or .kvn documents")
+        ->required();
+}
+
 void AddInspect(CLI::App& app, CliOptions& options, RawOptions& raw) {
     CLI::App* inspect = app.add_subcommand(
         "inspect", "List every trace of every recording: format, samples, interval, delay, "
@@ -266,11 +308,12 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
     app.require_subcommand(1);
     app.footer(kFormats);
     // One set of detail options per command: each parse records which were given.
-    MetadataOptions processMetadata, openMetadata, agsMetadata;
+    MetadataOptions processMetadata, openMetadata, agsMetadata, batchMetadata;
     AddProcess(app, options, raw, processMetadata);
     AddOpen(app, options, raw, openMetadata);
     AddAgs(app, options, raw, agsMetadata);
     AddAutocorrelate(app, options, raw);
+    AddBatch(app, options, raw, batchMetadata);
     AddInspect(app, options, raw);
     AddConvert(app, options, raw);
     AddSimulate(app, options, raw);
@@ -310,6 +353,8 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
             options.metadata = openMetadata;
         else if (options.command == "ags")
             options.metadata = agsMetadata;
+        else if (options.command == "batch")
+            options.metadata = batchMetadata;
         if (options.command == "process")
             ProcessCommand::Run(options, out, err);
         else if (options.command == "open")
@@ -318,6 +363,8 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
             AgsCommand::Run(options, out, err);
         else if (options.command == "autocorrelate")
             AutocorrelateCommand::Run(options, out, err);
+        else if (options.command == "batch")
+            BatchCommand::Run(options, out, err);
         else if (options.command == "inspect")
             InspectCommand::Run(options, out, err);
         else if (options.command == "convert")

@@ -92,7 +92,9 @@ void ConvertCommand::Run(const CliOptions& options, std::ostream& out, std::ostr
         throw CliError(CliError::kFailure, dir.string() + ": " + error.message());
     std::vector<fs::path> written;
     for (const Output& output : outputs) {
-        const fs::path temporary = dir / ("." + output.target.filename().string() + ".part");
+        std::string hidden(1, '.');
+        hidden.append(output.target.filename().string()).append(".part");
+        const fs::path temporary = dir / hidden;
         written.push_back(temporary);
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         file << output.text;

@@ -180,6 +180,13 @@ void OptionGroups::ConvertNumbers(const RawOptions& raw, CliOptions& options) {
             throw CliError(CliError::kUsage, "--opposite-channel " + raw.oppositeChannel +
                                                  ": expected a trace number from 1");
     }
+    if (!raw.jobs.empty()) {
+        const std::optional<int32_t> jobs = NumberText::ToInt(raw.jobs);
+        if (!jobs || *jobs < 1 || *jobs > 1024)
+            throw CliError(CliError::kUsage,
+                           "--jobs " + raw.jobs + ": expected a whole number from 1 to 1024");
+        options.jobs = static_cast<unsigned>(*jobs);
+    }
     if (!raw.depthStep.empty())
         options.depthStep = Bounded(raw.depthStep, "--step", 0.01, 10.0, "0.01 to 10");
     if (!raw.strikes.empty()) {

@@ -26,6 +26,7 @@ struct RawOptions {
     std::string fit;
     std::string oppositeChannel;
     std::string csv;
+    std::string jobs;
     std::string depthStep;
     std::string strikes;
     std::string noise;

@@ -23,7 +23,7 @@ namespace korvane {
 
 void SoundingInput::LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
                               const WindowSettings& windows, TerminalProgress& progress,
-                              std::ostream& err) {
+                              std::ostream& err, unsigned threads) {
     const ImportOptions import = Import(options);
     const std::vector<std::string> files = InputFileList::Expand(options.inputs);
     windows.Check(static_cast<int>(files.size()), doc.samplesPerRecord);
@@ -41,7 +41,7 @@ void SoundingInput::LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
     if (options.hammerToRod)
         doc.hammerToRod = static_cast<float>(*options.hammerToRod);
 
-    const CommandResult result = LoadSounding(doc, files, diagnostics, progress, import);
+    const CommandResult result = LoadSounding(doc, files, diagnostics, progress, import, threads);
     progress.Finish();
     CommandOutputs::Require(result, err);
     windows.ApplyTo(doc);

@@ -20,9 +20,10 @@ struct CliOptions;
 // only after a load that succeeded, so a failure writes nothing. Failures throw CliError.
 class SoundingInput {
 public:
+    // threads: files read at once, 0 for every core.
     static void LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
                           const WindowSettings& windows, TerminalProgress& progress,
-                          std::ostream& err);
+                          std::ostream& err, unsigned threads = 0);
 
     // The sounding of a command that reports interval results (ags, report): checks the output
     // folders and the analysis options, opens the document or loads the recordings, applies the

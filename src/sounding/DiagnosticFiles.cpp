@@ -25,14 +25,19 @@ char* WriteSeparated(char* out, float value) {
 
 } // namespace
 
-std::string DiagnosticFiles::WaveTable(const std::vector<float>& depths,
-                                       const std::vector<std::vector<float>>& waves,
-                                       uint32_t samples) {
+namespace {
+
+// The wave table in pieces: text of whole lines is handed to take(const std::string&) whenever
+// it reaches about block bytes, and the rest at the end; take answers false to stop.
+template <class Take>
+bool FormatWaveTable(const std::vector<float>& depths, const std::vector<std::vector<float>>& waves,
+                     uint32_t samples, std::size_t block, Take&& take) {
     const std::size_t columns = waves.size();
+    const std::size_t lineRoom =
+        FixedDecimal::kDoubleRoom + (columns + 1) * (FixedDecimal::kFloatRoom + 2);
     std::string text;
-    text.reserve((static_cast<std::size_t>(samples) + 1) * (columns + 1) * 12);
-    std::vector<char> line(FixedDecimal::kDoubleRoom +
-                           (columns + 1) * (FixedDecimal::kFloatRoom + 2));
+    text.reserve(block + lineRoom);
+    std::vector<char> line(lineRoom);
 
     char* out = line.data();
     for (const float depth : depths)
@@ -49,11 +54,55 @@ std::string DiagnosticFiles::WaveTable(const std::vector<float>& depths,
             out = WriteSeparated(out, wave[t]);
         *out++ = '\n';
         text.append(line.data(), out);
+        if (text.size() >= block) {
+            if (!take(text))
+                return false;
+            text.clear();
+        }
     }
-    return text;
+    return text.empty() || take(text);
+}
+
+// Removes a regular file, so that it is made anew: file systems such as ext4 flush a file that
+// was truncated and written again when it is closed, and make the writer wait for the disk.
+void RemoveOldFile(const std::filesystem::path& file) {
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ignored)))
+        std::filesystem::remove(file, ignored);
+}
+
+} // namespace
+
+std::string DiagnosticFiles::WaveTable(const std::vector<float>& depths,
+                                       const std::vector<std::vector<float>>& waves,
+                                       uint32_t samples) {
+    std::string whole;
+    FormatWaveTable(depths, waves, samples, std::size_t{1} << 20,
+                    [&whole](const std::string& part) {
+                        whole += part;
+                        return true;
+                    });
+    return whole;
+}
+
+bool DiagnosticFiles::WriteWaveTable(const std::filesystem::path& file,
+                                     const std::vector<float>& depths,
+                                     const std::vector<std::vector<float>>& waves,
+                                     uint32_t samples) {
+    RemoveOldFile(file);
+    std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "wb"));
+    if (!stream)
+        return false;
+    // Blocks small enough to stay in the cache, large enough to be few writes.
+    const bool written =
+        FormatWaveTable(depths, waves, samples, 256 * 1024, [&stream](const std::string& part) {
+            return std::fwrite(part.data(), 1, part.size(), stream.get()) == part.size();
+        });
+    return std::fclose(stream.release()) == 0 && written;
 }
 
 bool DiagnosticFiles::WriteText(const std::filesystem::path& file, std::string_view text) {
+    RemoveOldFile(file);
     std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "wb"));
     if (!stream)
         return false;

@@ -26,7 +26,12 @@ public:
     // picks them up, and they are not wave recordings.
     static bool IsOwnOutput(std::string_view fileName);
 
-    // Creates or truncates the file and writes text to it; false when any of it failed.
+    // The same table written to a file made anew, in blocks as it is formatted; false when any
+    // of it failed.
+    static bool WriteWaveTable(const std::filesystem::path& file, const std::vector<float>& depths,
+                               const std::vector<std::vector<float>>& waves, uint32_t samples);
+
+    // Makes the file anew and writes text to it; false when any of it failed.
     static bool WriteText(const std::filesystem::path& file, std::string_view text);
 };
 

@@ -311,7 +311,9 @@ Recording GruReader::Read(std::string_view text, const std::vector<int>& decode,
         } else if (part == Part::Factors || part == Part::Offsets) {
             const HeaderEntry entry = Entry(line);
             for (std::string_view channel : kSeismicChannels) {
-                if (entry.keyword != "<" + std::string(channel) + ">")
+                const std::string_view name(entry.keyword);
+                if (name.size() != channel.size() + 2 || !name.starts_with('<') ||
+                    !name.ends_with('>') || name.substr(1, channel.size()) != channel)
                     continue;
                 float value = 0.0f;
                 const float identity = part == Part::Factors ? 1.0f : 0.0f;

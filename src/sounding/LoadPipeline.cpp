@@ -16,6 +16,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -134,12 +135,11 @@ void FitRecordCount(CKorvaneDoc& doc, std::size_t records) {
 // ahead of a cancel or a defect are dropped. current follows the file being stored. Returns
 // false when cancelled; a defect is thrown after the workers have stopped.
 bool ReadRecords(CKorvaneDoc& doc, const std::vector<std::string>& paths,
-                 const ImportOptions& options, ProgressReporter& progress, std::size_t& current,
-                 std::vector<std::string>& notes) {
+                 const ImportOptions& options, ProgressReporter& progress, unsigned threads,
+                 std::size_t& current, std::vector<std::string>& notes) {
     const std::size_t files = paths.size();
     const uint32_t n = doc.samplesPerRecord;
     const float geophoneToTip = doc.geophoneToTip;
-    const unsigned threads = ThreadPool::HardwareThreads();
     std::size_t stored = 0;
     if (threads <= 1 || files <= 1) {
         for (current = 0; current < files; ++current) {
@@ -170,16 +170,26 @@ bool ReadRecords(CKorvaneDoc& doc, const std::vector<std::string>& paths,
     return true;
 }
 
-// Writes the three diagnostic files; false when any of them could not be written.
+// Writes the three diagnostic files; false when any of them could not be written. The two wave
+// tables are the most text a load writes: with threads to spare they are written at once.
 bool WriteDiagnostics(const CKorvaneDoc& doc, const std::string& phaseText,
-                      const std::filesystem::path& dir) {
+                      const std::filesystem::path& dir, unsigned threads) {
+    const auto recoveredTable = [&doc, &dir] {
+        return DiagnosticFiles::WriteWaveTable(dir / DiagnosticFiles::kRecoveredFile, doc.depths,
+                                               doc.filteredWaves, doc.samplesPerRecord);
+    };
+    std::future<bool> recovered;
+    if (threads > 1) {
+        try {
+            recovered = std::async(std::launch::async, recoveredTable);
+        } catch (const std::system_error&) {
+            // No thread to spare after all: written below in turn.
+        }
+    }
     bool written = DiagnosticFiles::WriteText(dir / DiagnosticFiles::kPhaseFile, phaseText);
-    written &= DiagnosticFiles::WriteText(
-        dir / DiagnosticFiles::kOriginalFile,
-        DiagnosticFiles::WaveTable(doc.depths, doc.rawWaves, doc.samplesPerRecord));
-    written &= DiagnosticFiles::WriteText(
-        dir / DiagnosticFiles::kRecoveredFile,
-        DiagnosticFiles::WaveTable(doc.depths, doc.filteredWaves, doc.samplesPerRecord));
+    written &= DiagnosticFiles::WriteWaveTable(dir / DiagnosticFiles::kOriginalFile, doc.depths,
+                                               doc.rawWaves, doc.samplesPerRecord);
+    written &= recovered.valid() ? recovered.get() : recoveredTable();
     return written;
 }
 
@@ -241,7 +251,7 @@ CommandResult Abandon(CKorvaneDoc& doc, FlagWatch& watch, CommandResult result) 
 CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
                             const std::filesystem::path& diagnosticsDir,
                             const ImportOptions& options, ProgressReporter& progress,
-                            FlagWatch& watch) {
+                            unsigned threads, FlagWatch& watch) {
     const std::size_t records = paths.size();
     std::size_t current = records; // the file being read, if any
     const auto failedPath = [&] { return current < records ? paths[current] : std::string(); };
@@ -254,7 +264,7 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
         AllocateSounding(doc, records);
         // The workers have stopped when this returns or throws: only then may Abandon release.
         std::vector<std::string> notes;
-        if (!ReadRecords(doc, paths, options, progress, current, notes))
+        if (!ReadRecords(doc, paths, options, progress, threads, current, notes))
             return Abandon(doc, watch, Cancelled());
 
         const DepthSorter sorter(doc);
@@ -263,7 +273,7 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
 
         const std::string phaseText = PhaseVelocity::ComputeIntervalVelocities(doc);
         CommandResult result;
-        if (!WriteDiagnostics(doc, phaseText, diagnosticsDir))
+        if (!WriteDiagnostics(doc, phaseText, diagnosticsDir, threads))
             notes.push_back("The diagnostic files could not be written to " +
                             diagnosticsDir.string() + ".");
         for (const std::string& note : notes)
@@ -287,7 +297,7 @@ CommandResult BuildSounding(CKorvaneDoc& doc, const std::vector<std::string>& pa
 
 CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
                            const std::filesystem::path& diagnosticsDir, ProgressReporter& progress,
-                           const ImportOptions& options) {
+                           const ImportOptions& options, unsigned threads) {
     if (paths.empty())
         return Failed(kNoFiles);
     if (paths.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - 3))
@@ -300,7 +310,9 @@ CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& pat
     doc.recordCount = static_cast<int32_t>(paths.size());
     watch.NotifyIfChanged();
 
-    CommandResult result = BuildSounding(doc, paths, diagnosticsDir, options, progress, watch);
+    CommandResult result =
+        BuildSounding(doc, paths, diagnosticsDir, options, progress,
+                      threads == 0 ? ThreadPool::HardwareThreads() : threads, watch);
     if (!result.ok())
         return result;
     doc.dataLoaded = 1;

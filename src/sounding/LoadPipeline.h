@@ -26,9 +26,9 @@ class CKorvaneDoc;
 // not stop the load; the result's warning says so, after the notes of the import (one a line).
 //
 // With no paths, or a record length the filter cannot take, nothing is touched and the result
-// is Failed.
+// is Failed. threads: files read at once, 0 for every core (1 where soundings load side by side).
 CommandResult LoadSounding(CKorvaneDoc& doc, const std::vector<std::string>& paths,
                            const std::filesystem::path& diagnosticsDir, ProgressReporter& progress,
-                           const ImportOptions& options = {});
+                           const ImportOptions& options = {}, unsigned threads = 0);
 
 } // namespace korvane

@@ -182,9 +182,11 @@ std::vector<UnitWeightLayer> SoundingMetadata::ParseUnitWeights(std::string_view
             bad("expected \"TOP_M GAMMA_KN_M3\"");
         const std::optional<double> top = ParseNumber(words[0]);
         const std::optional<double> gamma = ParseNumber(words[1]);
-        if (!top || !gamma)
-            bad("\"" + std::string(words[0]) + " " + std::string(words[1]) +
-                "\" is not two numbers");
+        if (!top || !gamma) {
+            std::string pair(1, '"');
+            pair.append(words[0]).append(1, ' ').append(words[1]).append("\" is not two numbers");
+            bad(pair);
+        }
         layers.push_back({*top, *gamma});
         if (const std::string fault = ProfileFault(layers); !fault.empty())
             bad(fault);

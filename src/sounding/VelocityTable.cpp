@@ -43,14 +43,18 @@ std::vector<VelocityTableRow> VelocityTableRows(const CKorvaneDoc& doc) {
 }
 
 void WriteVelocityTable(const CKorvaneDoc& doc, std::ostream& out) {
-    out << "Depth(m)      Velocity(m/s)   r2  \n";
+    std::string text = "Depth(m)      Velocity(m/s)   r2  \n";
     const std::size_t n = IntervalCount(doc);
     for (std::size_t i = 0; i < n; ++i) {
         const double r = doc.correlationCoefficients[i];
-        out << FixedDecimal::Text(MidDepth(doc, i)) << "      "
-            << FixedDecimal::Text(doc.ccVelocities[i]) << "     " << FixedDecimal::Text(r * r)
-            << '\n';
+        FixedDecimal::AppendDouble(text, MidDepth(doc, i));
+        text += "      ";
+        FixedDecimal::AppendDouble(text, doc.ccVelocities[i]);
+        text += "     ";
+        FixedDecimal::AppendDouble(text, r * r);
+        text += '\n';
     }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void SaveVelocityTable(const CKorvaneDoc& doc, const std::filesystem::path& path) {

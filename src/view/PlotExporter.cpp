@@ -41,16 +41,34 @@ std::optional<PlotExporter::Format> PlotExporter::FormatForPath(const QString& p
     return std::nullopt;
 }
 
-void PlotExporter::Paint(const CKorvaneDoc& doc, QPainter& painter, const QRectF& target,
-                         const ViewGeometry& geometry, const PlotOptions& options) {
+namespace {
+
+void PaintFrame(QPainter& painter, const QRectF& target, const ViewGeometry& geometry,
+                const PlotExporter::FrameDrawing& draw) {
     ViewGeometry frame = geometry;
     PainterCanvas canvas(painter, frame, target);
-    PlotRenderer(doc, canvas, frame, PlotRenderer::Detail::Full, options).DrawPlot();
+    draw(canvas, frame);
     canvas.Finish();
+}
+
+} // namespace
+
+void PlotExporter::Paint(const CKorvaneDoc& doc, QPainter& painter, const QRectF& target,
+                         const ViewGeometry& geometry, const PlotOptions& options) {
+    PaintFrame(painter, target, geometry, [&](PlotCanvas& canvas, ViewGeometry& frame) {
+        PlotRenderer(doc, canvas, frame, PlotRenderer::Detail::Full, options).DrawPlot();
+    });
 }
 
 void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int width, int height,
                               const PlotOptions& options) {
+    ExportFrame(path, width, height, [&](PlotCanvas& canvas, ViewGeometry& frame) {
+        PlotRenderer(doc, canvas, frame, PlotRenderer::Detail::Full, options).DrawPlot();
+    });
+}
+
+void PlotExporter::ExportFrame(const QString& path, int width, int height,
+                               const FrameDrawing& draw) {
     const std::optional<Format> format = FormatForPath(path);
     if (!format)
         Fail(QStringLiteral("The plot can be saved as .png, .svg or .pdf only: %1").arg(path));
@@ -71,7 +89,7 @@ void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int w
         image.fill(Qt::white);
         QPainter painter;
         if (painter.begin(&image)) {
-            Paint(doc, painter, target, geometry, options);
+            PaintFrame(painter, target, geometry, draw);
             painted = painter.end() && image.save(&file, "PNG");
         }
         break;
@@ -86,7 +104,7 @@ void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int w
         QPainter painter;
         if (painter.begin(&svg)) {
             painter.setRenderHint(QPainter::Antialiasing);
-            Paint(doc, painter, target, geometry, options);
+            PaintFrame(painter, target, geometry, draw);
             painted = painter.end();
         }
         break;
@@ -101,7 +119,7 @@ void PlotExporter::ExportFile(const CKorvaneDoc& doc, const QString& path, int w
         QPainter painter;
         if (painter.begin(&pdf)) {
             painter.setRenderHint(QPainter::Antialiasing);
-            Paint(doc, painter, QRectF(0, 0, pdf.width(), pdf.height()), geometry, options);
+            PaintFrame(painter, QRectF(0, 0, pdf.width(), pdf.height()), geometry, draw);
             painted = painter.end();
         }
         break;

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QPainter;
@@ -14,6 +15,7 @@ class QRectF;
 namespace korvane {
 
 class CKorvaneDoc;
+class PlotCanvas;
 
 // Puts the plot of a document's current display mode into a PNG image, an SVG drawing, a PDF
 // page or onto a printer, drawn by the same renderer as the screen through a painter canvas.
@@ -31,6 +33,11 @@ public:
     // options (a zoomed view exports as zoomed).
     static void ExportFile(const CKorvaneDoc& doc, const QString& path, int width, int height,
                            const PlotOptions& options = {});
+
+    // Draws a frame of any kind into a file as ExportFile does: draw describes the frame on the
+    // canvas for the geometry of a width x height client area.
+    using FrameDrawing = std::function<void(PlotCanvas&, ViewGeometry&)>;
+    static void ExportFrame(const QString& path, int width, int height, const FrameDrawing& draw);
 
     // Paints one frame for the given view geometry into the target rectangle of the painter's
     // device.

@@ -73,8 +73,11 @@ float ProfilePlot::DepthY(double depth) const {
 void ProfilePlot::ChooseValueScale(bool determination, const std::vector<Series>& series) {
     double lowest = std::numeric_limits<double>::infinity();
     double highest = -lowest;
-    for (const Series& s : series)
-        for (double v : s.values)
+    // With the chosen method's series beside the run's, the axis is fitted to the chosen one:
+    // where records share a depth the run's pairs between them hold meaningless values.
+    const std::size_t fitted = series.size() > 1 ? 1 : 0;
+    for (std::size_t k = fitted; k < series.size(); ++k)
+        for (double v : series[k].values)
             if (std::isfinite(v)) {
                 lowest = std::min(lowest, v);
                 highest = std::max(highest, v);
@@ -166,16 +169,17 @@ void ProfilePlot::Draw(int mode) {
 
     if (!scaled)
         return;
-    const bool zoomed = zoomedX || zoomedY;
-    if (zoomed)
+    // The axis fitted to the chosen method's series may leave the run's values outside it.
+    const bool clipped = zoomedX || zoomedY || series.size() > 1;
+    if (clipped)
         canvas_.SetClip({x0, -top, geometry_.dataRight, top});
     // Where primitives overlap the first drawn stays visible, so the last series comes first.
     for (auto s = series.rbegin(); s != series.rend(); ++s) {
         DrawFlagMarks(*s, records);
-        DrawErrorBars(*s, records, zoomed);
+        DrawErrorBars(*s, records, clipped);
         DrawStairs(*s, records);
     }
-    if (zoomed)
+    if (clipped)
         canvas_.ResetClip();
     if (series.size() > 1)
         DrawLegend(series.back());

@@ -69,8 +69,10 @@ TEST_F(DocumentCommandsTest, SaveAsAddsTheExtensionAndReopensEveryStoredValue) {
     EXPECT_EQ(doc.filteredWaves, saved.filteredWaves);
     EXPECT_EQ(doc.ccVelocities, saved.ccVelocities);
     EXPECT_EQ(app->Frame().windowTitle(), "sounding.kvn[*] - Korvane");
-    // Stored results are taken as they are.
+    // Stored results are taken as they are, and the interval analysis comes back with them.
     EXPECT_FALSE(app->Frame().findChild<QLabel*>("resultsNote")->isVisible());
+    EXPECT_TRUE(doc.analysisResults.valid);
+    EXPECT_EQ(doc.analysisResults.intervals.size(), 2u);
 
     // Bytes after the data: the document opens, and the user hears about them.
     {

@@ -156,5 +156,51 @@ TEST(ReportCommand, LongTablesFlowAndRefusalsWriteNothing) {
     EXPECT_EQ(after, before_files);
 }
 
+TEST(PlotCommand, DrawsTheSoundingsOfABatchInOneChartWithALegend) {
+    CliRunner cli;
+    std::vector<std::string> batch = {"batch", "-q", "--out", "site"};
+    for (const char* name : {"CPT-01", "CPT-02"}) {
+        const fs::path scratch = cli.work() / "scratch";
+        ASSERT_EQ(cli.Run({"simulate", "--out", scratch.string(), "--depths", "6", "--seed",
+                           std::string(name).substr(5)})
+                      .status,
+                  0);
+        fs::rename(scratch / "waves", cli.work() / name);
+        fs::remove_all(scratch);
+        batch.push_back((cli.work() / name).string());
+    }
+    ASSERT_EQ(cli.Run(batch).status, 0);
+
+    for (const char* file : {"site.png", "site.svg", "site.pdf"}) {
+        const CliRunner::Result result = cli.Run({"plot", "--site", "site", "--out", file});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out,
+                  "Site plot of 2 soundings (1200x800) written to " + std::string(file) + "\n");
+    }
+    EXPECT_EQ(PngSize(CliRunner::ReadFile(cli.work() / "site.png")),
+              (std::pair<uint32_t, uint32_t>(1200, 800)));
+    const std::string svg = CliRunner::ReadFile(cli.work() / "site.svg");
+    for (const char* text : {"<svg", "CPT-01", "CPT-02", "Vs (m/s)", "Depth (m)"})
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+    EXPECT_EQ(CliRunner::ReadFile(cli.work() / "site.pdf").substr(0, 5), "%PDF-");
+
+    // Not a batch's folder, a damaged table, or options of a single sounding: nothing drawn.
+    std::ofstream(cli.work() / "site" / "site.csv", std::ios::app) << "CPT-03,1.0,oops\n";
+    const std::vector<std::pair<std::vector<std::string>, int>> refused = {
+        {{"plot", "--site", "CPT-01", "--out", "a.png"}, 1},
+        {{"plot", "--site", "site", "--out", "a.png"}, 1},
+        {{"plot", "--site", "site", "--mode", "3", "--out", "a.png"}, 2},
+        {{"plot", "--out", "a.png"}, 2},
+    };
+    for (const auto& [arguments, status] : refused) {
+        const CliRunner::Result result = cli.Run(arguments);
+        EXPECT_EQ(result.status, status) << arguments[2] << ": " << result.err;
+        EXPECT_FALSE(result.err.empty());
+    }
+    EXPECT_NE(cli.Run(refused[1].first).err.find("site.csv: line 12: expected 10 fields"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(cli.work() / "a.png"));
+}
+
 } // namespace
 } // namespace korvane::test

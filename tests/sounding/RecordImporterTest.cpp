@@ -40,7 +40,7 @@ std::string Rows(double interval, double start, int count, double unit, const ch
         std::snprintf(line, sizeof line, format, t / unit, Sine(t));
         text += line;
         for (int c = 1; c < channels; ++c)
-            text += " " + std::to_string(-c * Sine(t));
+            text.append(1, ' ').append(std::to_string(-c * Sine(t)));
         text += "\n";
     }
     return text;

@@ -14,6 +14,7 @@
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "view/PlotExporter.h"
+#include "view/SitePlot.h"
 
 #include <CLI/CLI.hpp>
 
@@ -22,8 +23,10 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <new>
 #include <ostream>
+#include <sstream>
 
 namespace korvane {
 
@@ -119,6 +122,7 @@ struct PlotRequest {
     std::string size = "1200x800";
     std::string geophoneToTip;
     std::string hammerToRod;
+    std::string site; // a batch's output folder
 };
 
 std::optional<double> Distance(const std::string& text, const char* name) {
@@ -129,6 +133,47 @@ std::optional<double> Distance(const std::string& text, const char* name) {
         throw CliError(CliError::kUsage,
                        std::string(name) + " " + text + ": expected a number of metres");
     return value;
+}
+
+// The site plot: every sounding's profile from the site table of a batch's output folder.
+void RunSite(const PlotRequest& request, const QString& outPath, std::pair<int, int> size,
+             std::ostream& out) {
+    const std::filesystem::path table = std::filesystem::path(request.site) / "site.csv";
+    std::ifstream in(table, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in || in.bad())
+        throw CliError(CliError::kFailure, table.string() + ": cannot read the site table (is " +
+                                               request.site + " the --out folder of a batch?)");
+    std::vector<SiteTables::Profile> profiles;
+    try {
+        profiles = SiteTables::ReadProfiles(text.str());
+    } catch (const KorvaneError& error) {
+        throw CliError(CliError::kFailure, table.string() + ": " + error.what());
+    }
+    if (profiles.empty())
+        throw CliError(CliError::kFailure,
+                       table.string() + ": holds no intervals; no sounding of the batch succeeded");
+    std::string name = std::filesystem::path(request.site).lexically_normal().filename().string();
+    if (name.empty())
+        name = std::filesystem::path(request.site)
+                   .lexically_normal()
+                   .parent_path()
+                   .filename()
+                   .string();
+    const std::string title = "Vs profiles of " + std::to_string(profiles.size()) +
+                              (profiles.size() == 1 ? " sounding" : " soundings") +
+                              (name.empty() ? "" : ", site " + name);
+    try {
+        PlotExporter::ExportFrame(outPath, size.first, size.second,
+                                  [&](PlotCanvas& canvas, ViewGeometry& geometry) {
+                                      SitePlot(profiles, canvas, geometry, title).Draw();
+                                  });
+    } catch (const KorvaneError& error) {
+        throw CliError(CliError::kFailure, error.what());
+    }
+    out << "Site plot of " << profiles.size() << (profiles.size() == 1 ? " sounding" : " soundings")
+        << " (" << size.first << "x" << size.second << ") written to " << request.out << '\n';
 }
 
 void Run(PlotRequest& request, std::ostream& out, std::ostream& err) {
@@ -154,6 +199,10 @@ void Run(PlotRequest& request, std::ostream& out, std::ostream& err) {
         throw CliError(CliError::kUsage,
                        "--out " + request.out + ": the file name must end in .png, .svg or .pdf");
     CommandOutputs::CheckFolderOf(request.out, "--out");
+    if (!request.site.empty())
+        return RunSite(request, outPath, *size, out);
+    if (options.inputs.empty())
+        throw CliError(CliError::kUsage, "plot needs INPUT (a document or wave files) or --site");
     const WindowSettings windows = SoundingInput::Windows(options);
 
     CKorvaneDoc doc;
@@ -216,13 +265,20 @@ int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std:
                "SpareTable, FilteredAutocorrelations, AlignedWindows, PhaseVelocity; any case) "
                "or its number 0 to 11; by default the document's own mode, or FilteredWaves "
                "after loading wave files. Modes that show correlation results run the "
-               "correlation first.");
-    app.add_option("--mode", request.mode, "Display mode to draw")->type_name("NAME|NUMBER");
+               "correlation first. --site DIR draws instead the Vs profiles of every sounding "
+               "in DIR/site.csv, written by korvane-cli batch --out DIR.");
+    CLI::Option* mode =
+        app.add_option("--mode", request.mode, "Display mode to draw")->type_name("NAME|NUMBER");
     app.add_option("--out", request.out, "Output file: .png, .svg or .pdf")
         ->type_name("FILE")
         ->required();
     app.add_option("--size", request.size, "Plot size in pixels (default 1200x800)")
         ->type_name("WxH");
+    CLI::Option* site =
+        app.add_option("--site", request.site,
+                       "Draw every sounding's Vs profile of a batch's output folder (its "
+                       "site.csv) in one chart, with a legend, instead of INPUT")
+            ->type_name("DIR");
     CLI::Option* window = app.add_option("--window", options.window,
                                          "The same analysis window for every record, in samples")
                               ->type_name("FIRST:LAST");
@@ -230,17 +286,20 @@ int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std:
         app.add_option("--windows", options.windowsFile, "A window per record, from a file")
             ->type_name("FILE");
     window->excludes(windowsFile);
-    app.add_option("--geophone-to-tip", request.geophoneToTip,
-                   "Distance from the cone tip up to the geophone when loading wave files")
-        ->type_name("M");
-    app.add_option("--hammer-to-rod", request.hammerToRod,
-                   "Horizontal distance from the hammer to the rod")
-        ->type_name("M");
-    app.add_option("--diagnostics", options.diagnosticsDir,
-                   "Existing folder for the diagnostic files of a load")
-        ->type_name("DIR");
+    CLI::Option* geophone =
+        app.add_option("--geophone-to-tip", request.geophoneToTip,
+                       "Distance from the cone tip up to the geophone when loading wave files")
+            ->type_name("M");
+    CLI::Option* hammer = app.add_option("--hammer-to-rod", request.hammerToRod,
+                                         "Horizontal distance from the hammer to the rod")
+                              ->type_name("M");
+    CLI::Option* diagnostics = app.add_option("--diagnostics", options.diagnosticsDir,
+                                              "Existing folder for the diagnostic files of a load")
+                                   ->type_name("DIR");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar on standard error");
-    app.add_option("INPUT", options.inputs, "Document or wave files")->required();
+    CLI::Option* input = app.add_option("INPUT", options.inputs, "Document or wave files");
+    for (CLI::Option* sounding : {mode, window, windowsFile, geophone, hammer, diagnostics, input})
+        site->excludes(sounding);
 
     try {
         app.parse(argc, argv);
