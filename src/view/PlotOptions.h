@@ -27,8 +27,8 @@ struct PlotZoom {
 
 // What the view adds to the document when it draws: the zoom, the selected marker, whether
 // original waves are scaled row by row, and the document's name for the title line; a report
-// also names the display it wants and may leave the title line to its own caption. Belongs to the
-// view, never to the document.
+// also names the display it wants and may leave the title line and the profile's legend to its
+// own caption. Belongs to the view, never to the document.
 struct PlotOptions {
     PlotZoom zoom;
     std::optional<MarkerRef> selectedMarker;
@@ -36,6 +36,7 @@ struct PlotOptions {
     std::string documentName;    // Latin-1; empty: the title line names the geometry alone
     std::optional<int32_t> mode; // the display to draw; unset: the document's displayMode
     bool titleLine = true;
+    bool profileLegend = true;
 };
 
 } // namespace korvane

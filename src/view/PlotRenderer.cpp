@@ -118,7 +118,8 @@ void PlotRenderer::DrawPlot() {
     if (!sized)
         return;
     if (IsProfile(mode)) {
-        ProfilePlot(doc_, canvas_, geometry_, options_.zoom, plotWidth_, plotHeight_, longTick_)
+        ProfilePlot(doc_, canvas_, geometry_, options_.zoom, plotWidth_, plotHeight_, longTick_,
+                    options_.profileLegend)
             .Draw(mode);
         DrawTitleLine(false);
         return;

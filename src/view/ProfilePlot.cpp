@@ -54,9 +54,10 @@ std::vector<ProfilePlot::Series> ProfilePlot::SeriesOf(const CKorvaneDoc& doc, i
 }
 
 ProfilePlot::ProfilePlot(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
-                         const PlotZoom& zoom, float plotWidth, float plotHeight, float longTick)
+                         const PlotZoom& zoom, float plotWidth, float plotHeight, float longTick,
+                         bool legend)
     : doc_(doc), canvas_(canvas), geometry_(geometry), zoom_(zoom), width_(plotWidth),
-      height_(plotHeight), longTick_(longTick), shortTick_(longTick * 0.5f) {}
+      height_(plotHeight), longTick_(longTick), shortTick_(longTick * 0.5f), legend_(legend) {}
 
 float ProfilePlot::Px(float n) const {
     return geometry_.pixelsPerUnit > 0.0f ? n / geometry_.pixelsPerUnit : 0.0f;
@@ -173,16 +174,22 @@ void ProfilePlot::Draw(int mode) {
     const bool clipped = zoomedX || zoomedY || series.size() > 1;
     if (clipped)
         canvas_.SetClip({x0, -top, geometry_.dataRight, top});
-    // Where primitives overlap the first drawn stays visible, so the last series comes first.
+    // Where primitives overlap the first drawn stays visible, so the last series comes first;
+    // the legend follows it and hides the run's values, which may run off the fitted axis.
     for (auto s = series.rbegin(); s != series.rend(); ++s) {
         DrawFlagMarks(*s, records);
         DrawErrorBars(*s, records, clipped);
         DrawStairs(*s, records);
+        if (s == series.rbegin() && series.size() > 1 && legend_) {
+            if (clipped)
+                canvas_.ResetClip();
+            DrawLegend(series.back());
+            if (clipped)
+                canvas_.SetClip({x0, -top, geometry_.dataRight, top});
+        }
     }
     if (clipped)
         canvas_.ResetClip();
-    if (series.size() > 1)
-        DrawLegend(series.back());
 }
 
 std::size_t ProfilePlot::IntervalsOf(const Series& series, std::size_t records) const {
@@ -258,10 +265,13 @@ void ProfilePlot::DrawLegend(const Series& chosen) {
     // Top right inside the plot, under the value ticks, where shallow (slow) soil leaves room.
     const float right = geometry_.dataRight - Px(6);
     const float line = canvas_.TextAscent() + canvas_.TextDescent() + Px(2);
-    float y = height_ / 2.0f - longTick_ - Px(4) - canvas_.TextAscent();
+    const float top = height_ / 2.0f - longTick_ - Px(2);
+    float y = top - Px(2) - canvas_.TextAscent();
+    float widest = 0.0f;
     const auto entry = [&](const std::array<float, 3>& color, const std::string& text) {
         canvas_.SetColor(color[0], color[1], color[2]);
         canvas_.Label(right - canvas_.TextWidth(text), y, text);
+        widest = std::max(widest, canvas_.TextWidth(text));
         y -= line;
     };
     entry({1.0f, 0.0f, 0.0f}, "cross-correlation");
@@ -277,7 +287,15 @@ void ProfilePlot::DrawLegend(const Series& chosen) {
         canvas_.SetColor(kFlagColor[0], kFlagColor[1], kFlagColor[2]);
         canvas_.Polygon(diamond);
         entry(kFlagColor, flagged);
+        widest = std::max(widest, canvas_.TextWidth(flagged) + Px(4) + 2 * d);
     }
+    // A white ground after the entries, so it hides only what is drawn after it.
+    const float left = right - widest - Px(4);
+    const float bottom = y + line - canvas_.TextDescent() - Px(2);
+    const WorldPoint ground[] = {
+        {left, top}, {right + Px(4), top}, {right + Px(4), bottom}, {left, bottom}};
+    canvas_.SetColor(1.0f, 1.0f, 1.0f);
+    canvas_.Polygon(ground);
 }
 
 void ProfilePlot::DrawStandardValueAxis(bool determination) {

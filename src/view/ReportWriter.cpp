@@ -221,11 +221,14 @@ private:
 
     // One display of the document in area (device units), as a screen of that size scaled
     // by kPlotScale would show it, with a caption below it in place of its title line.
-    void Frame(int mode, const QRectF& area, const QString& caption, const PlotZoom& zoom = {}) {
+    // captionHeight: room for the caption below the plot, device units; 0 for one line.
+    void Frame(int mode, const QRectF& area, const QString& caption, const PlotZoom& zoom = {},
+               double captionHeight = 0.0) {
         const QFont font = Font(8);
-        const QRectF plotArea = area.adjusted(0, 0, 0, -LineHeight(font) - Mm(1));
-        Text(QRectF(area.left(), plotArea.bottom() + Mm(1), area.width(), LineHeight(font)),
-             Qt::AlignLeft, caption, font);
+        const double below = std::max(captionHeight, LineHeight(font));
+        const QRectF plotArea = area.adjusted(0, 0, 0, -below - Mm(1));
+        Text(QRectF(area.left(), plotArea.bottom() + Mm(1), area.width(), below),
+             Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, caption, font);
         if (!painter_)
             return;
         const double pixel = writer_.resolution() / 96.0; // device units per screen pixel
@@ -235,6 +238,7 @@ private:
         PlotOptions plot;
         plot.mode = mode;
         plot.titleLine = false;
+        plot.profileLegend = false; // the caption says what the colours are
         plot.zoom = zoom;
         painter_->save();
         painter_->translate(plotArea.topLeft());
@@ -264,6 +268,20 @@ private:
             zoom.x = span;
         return zoom;
     }
+    // The velocity plot's legend: the chosen method's series is drawn beside the run's where
+    // it differs from it.
+    QString VelocityCaption() const {
+        const AnalysisResults& analysis = doc_.analysisResults;
+        if (!analysis.DiffersFromTheRun())
+            return "Figure 2. Interval shear-wave velocity";
+        QString caption = "Figure 2. Interval shear-wave velocity. Blue: " + Q(content_.method);
+        if (analysis.settings.fit != FitMethod::Pairs)
+            caption += ", bars \u00b1 standard error";
+        if (std::any_of(analysis.intervals.begin(), analysis.intervals.end(),
+                        [](const IntervalEstimate& i) { return i.flags != 0; }))
+            caption += "; orange diamonds: flagged intervals";
+        return caption + ". Red: the cross-correlation run.";
+    }
     void Plots() {
         const double gap = Mm(3);
         const double waves = (bottom_ - y_ - gap) * 0.52;
@@ -273,10 +291,13 @@ private:
         y_ += waves + gap;
         const double half = (Width() - gap) / 2;
         const double profiles = bottom_ - y_;
-        Frame(CrossCorrelationVelocity, QRectF(left_, y_, half, profiles),
-              "Figure 2. Interval shear-wave velocity");
-        Frame(DeterminationProfile, QRectF(left_ + half + gap, y_, half, profiles),
-              "Figure 3. r\u00b2 of the cross-correlation");
+        const QString velocity = VelocityCaption();
+        const QString determination = "Figure 3. r\u00b2 of the cross-correlation";
+        const double captions =
+            std::max(Wrapped(velocity, Font(8), half), Wrapped(determination, Font(8), half));
+        Frame(CrossCorrelationVelocity, QRectF(left_, y_, half, profiles), velocity, {}, captions);
+        Frame(DeterminationProfile, QRectF(left_ + half + gap, y_, half, profiles), determination,
+              {}, captions);
         y_ = bottom_;
     }
 
