@@ -20,6 +20,7 @@ constexpr double kDeepestTick = 100000.0;
 // shows up to 600 m/s at that scale.
 constexpr double kStandardVelocity = 400.0;
 constexpr double kLongestExtendedAxis = 600.0;
+constexpr std::string_view kDepthTitle = "Depth (m)";
 
 bool IsFinite(const WorldPoint& p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
@@ -164,7 +165,7 @@ void ProfilePlot::Draw(int mode) {
         DrawStandardValueAxis(determination);
     if (scaled)
         DrawDepthAxis(deepest);
-    canvas_.Label(-width_ / 2.0f, 0.0f, "Depth (m)");
+    canvas_.Label(-width_ / 2.0f, 0.0f, kDepthTitle);
     if (mode != PhaseVelocity && StaleResults::OutOfDate(doc_))
         canvas_.Label(x0, -top - 0.4f, StaleResults::kNote);
 
@@ -360,6 +361,16 @@ void ProfilePlot::DrawRoundValueAxis(bool determination, float axisEnd) {
 void ProfilePlot::DrawDepthAxis(double deepest) {
     const float x0 = -width_ / 4.0f;
     points_.clear();
+    // A tick label that would run into the axis title at mid-height (a narrow plot with large
+    // text, as in a report) is left out.
+    const float titleRight = -width_ / 2.0f + canvas_.TextWidth(kDepthTitle);
+    const float lineHeight = canvas_.TextAscent() + canvas_.TextDescent();
+    const auto label = [&](float x, float y, std::string_view text) {
+        const std::size_t lead = std::min(text.find_first_not_of(' '), text.size());
+        if (std::abs(y) < lineHeight && x + canvas_.TextWidth(text.substr(0, lead)) < titleRight)
+            return;
+        canvas_.Label(x, y, text);
+    };
     if (!(zoom_.y && zoom_.y->Valid())) {
         const float k = geometry_.yScale;
         const float top = geometry_.yOrigin;
@@ -368,8 +379,8 @@ void ProfilePlot::DrawDepthAxis(double deepest) {
             for (int d = 5; d < limit; d += 5) {
                 char text[16];
                 std::snprintf(text, sizeof text, "%4d", d);
-                canvas_.Label(x0 - 0.6f, top - static_cast<float>(d) * k - 0.05f,
-                              std::string_view(text).substr(0, 4));
+                label(x0 - 0.6f, top - static_cast<float>(d) * k - 0.05f,
+                      std::string_view(text).substr(0, 4));
             }
         }
         for (int j = 1; j < limit; ++j) {
@@ -385,8 +396,8 @@ void ProfilePlot::DrawDepthAxis(double deepest) {
             first, last, height_, [lineHeight](std::string_view) { return lineHeight; }, Px(12));
         for (double d : ticks.Majors(first, last)) {
             const std::string text = ticks.Format(d);
-            canvas_.Label(x0 - Px(6) - canvas_.TextWidth(text),
-                          DepthY(d) - canvas_.TextAscent() / 2.0f, text);
+            label(x0 - Px(6) - canvas_.TextWidth(text), DepthY(d) - canvas_.TextAscent() / 2.0f,
+                  text);
             points_.push_back({x0, DepthY(d)});
             points_.push_back({x0 + longTick_, DepthY(d)});
         }
