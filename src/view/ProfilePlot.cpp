@@ -294,7 +294,7 @@ void ProfilePlot::DrawLegend(const Series& chosen) {
     const float left = right - widest - Px(4);
     const float bottom = y + line - canvas_.TextDescent() - Px(2);
     const WorldPoint ground[] = {
-        {left, top}, {right + Px(4), top}, {right + Px(4), bottom}, {left, bottom}};
+        {left, top}, {geometry_.dataRight, top}, {geometry_.dataRight, bottom}, {left, bottom}};
     canvas_.SetColor(1.0f, 1.0f, 1.0f);
     canvas_.Polygon(ground);
 }
