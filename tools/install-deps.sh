@@ -9,6 +9,7 @@ packages=(
   xvfb xauth locales
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   dpkg-dev desktop-file-utils shared-mime-info libxml2-utils groff-base
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -10,6 +10,7 @@
 #include "app/DocumentCommands.h"
 #include "app/DocumentHistory.h"
 #include "app/DroppedFiles.h"
+#include "app/ExportCommands.h"
 #include "app/SoundingCommands.h"
 #include "ui/ProfileSettings.h"
 #include "ui/QtUserPrompts.h"
@@ -34,6 +35,7 @@ CKorvaneApp::~CKorvaneApp() {
     doc_.onChanged = nullptr;
     doc_.onReleased = nullptr;
     doc_.onModifiedFlagSet = nullptr;
+    exports_.reset();
     analysis_.reset();
     history_.reset();
     router_.SetBusyListener(nullptr);
@@ -56,11 +58,13 @@ bool CKorvaneApp::InitInstance(const QStringList& arguments) {
     sounding_ = std::make_unique<SoundingCommands>(doc_, *view_, *prompts_, router_, *documents_);
     history_ = std::make_unique<DocumentHistory>(doc_);
     analysis_ = std::make_unique<AnalysisCommands>(doc_, *history_, *prompts_, *view_);
+    exports_ = std::make_unique<ExportCommands>(doc_, *history_, *prompts_, *view_, router_);
     router_.AddTarget(view_);
     router_.AddTarget(sounding_.get());
     router_.AddTarget(documents_.get());
     router_.AddTarget(history_.get());
     router_.AddTarget(analysis_.get());
+    router_.AddTarget(exports_.get());
     router_.AddTarget(this);
     router_.SetRuleCheck([this](const CommandSpec& spec) {
         switch (spec.rule) {

@@ -18,6 +18,7 @@ class CKorvaneView;
 class CMainFrame;
 class DocumentCommands;
 class DocumentHistory;
+class ExportCommands;
 class SoundingCommands;
 
 // The application: one document, one frame with one view, the command registry and router,
@@ -71,6 +72,7 @@ private:
     std::unique_ptr<SoundingCommands> sounding_;
     std::unique_ptr<DocumentHistory> history_;
     std::unique_ptr<AnalysisCommands> analysis_;
+    std::unique_ptr<ExportCommands> exports_;
 };
 
 } // namespace korvane

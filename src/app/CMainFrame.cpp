@@ -38,9 +38,10 @@ constexpr int Submenu(int index) {
 
 const MenuSpec kMenus[] = {
     {"&File",
-     {cmd::Configurations, kSeparator, cmd::Load, cmd::FileOpen, cmd::FileClose, cmd::FileSave,
-      cmd::FileSaveAs, cmd::FileExportPlot, kSeparator, cmd::FileMru1, cmd::FileMru2, cmd::FileMru3,
-      cmd::FileMru4, kSeparator, cmd::AppExit}},
+     {cmd::Configurations, cmd::FileSoundingProperties, kSeparator, cmd::Load, cmd::FileOpen,
+      cmd::FileClose, cmd::FileSave, cmd::FileSaveAs, kSeparator, cmd::FileExportPlot,
+      cmd::FileExportAgs, cmd::FileExportReport, kSeparator, cmd::FileMru1, cmd::FileMru2,
+      cmd::FileMru3, cmd::FileMru4, kSeparator, cmd::AppExit}},
     {"&Edit", {cmd::EditUndo, cmd::EditRedo}},
     {"&View",
      {cmd::ViewOriginalWaves, cmd::ViewFilteredWaves, cmd::ViewCrossCorrelationVelocity,

@@ -34,6 +34,10 @@ inline constexpr int ViewScaleEachRow = 32813;
 // Run > Propose Windows and Run > Analysis Settings...
 inline constexpr int RunProposeWindows = 32814;
 inline constexpr int RunAnalysisSettings = 32815;
+// File > Sounding Properties..., Export AGS... and Export Report...
+inline constexpr int FileSoundingProperties = 32841;
+inline constexpr int FileExportAgs = 32842;
+inline constexpr int FileExportReport = 32843;
 
 // Standard frame commands.
 inline constexpr int FileNew = 57600;

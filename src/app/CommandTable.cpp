@@ -38,6 +38,26 @@ void CommandTable::RegisterAll(ActionRegistry& r) {
                 "Save the plot as a PNG image, an SVG drawing or a PDF page\nExport Plot",
                 R::Always,
                 false});
+    // The sounding's details, and the files for the client made from its results.
+    r.Register({cmd::FileSoundingProperties,
+                "Sounding &Properties...",
+                {},
+                "Edit the project, location and test details and the unit weights for "
+                "Gmax\nSounding Properties",
+                R::NeedsData,
+                false});
+    r.Register({cmd::FileExportAgs,
+                "Export &AGS...",
+                {},
+                "Save the interval results as an AGS 4.2 data file\nExport AGS",
+                R::NeedsResults,
+                false});
+    r.Register({cmd::FileExportReport,
+                "Export &Report...",
+                {},
+                "Save the sounding's report as a PDF file\nExport Report",
+                R::NeedsResults,
+                false});
     // The texts of the recent documents are set whenever the File menu opens.
     for (int id : {cmd::FileMru1, cmd::FileMru2, cmd::FileMru3, cmd::FileMru4})
         r.Register({id, "Recent Document", {}, "Open this document", R::Always, false});

@@ -1,14 +1,10 @@
 #include "cli/AgsCommand.h"
 
 #include "analysis/AgsExport.h"
-#include "analysis/CorrelationRuns.h"
-#include "cli/AnalysisOptions.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
 #include "cli/SoundingInput.h"
-#include "cli/TerminalProgress.h"
-#include "cli/WindowSettings.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 
@@ -41,48 +37,15 @@ std::string AgsCommand::Today() {
 }
 
 void AgsCommand::Run(const CliOptions& options, std::ostream& out, std::ostream& err) {
-    const WindowSettings windows = SoundingInput::Windows(options);
-    CommandOutputs::CheckFolderOf(options.outFile, "--out");
-    CommandOutputs::CheckFolderOf(options.saveFile, "--save");
-    AnalysisOptions::CheckUsage(options, false);
     AgsOptions ags;
     ags.fileDate = options.fileDate.empty() ? Today() : options.fileDate;
     if (!SoundingMetadata::IsDate(ags.fileDate))
         throw CliError(CliError::kUsage,
                        "--file-date " + ags.fileDate + ": expected a date written YYYY-MM-DD");
-
     CKorvaneDoc doc;
-    TerminalProgress progress(stderr, !options.quiet);
-    if (SoundingInput::IsDocument(options.inputs)) {
-        const std::string& path = options.inputs.front();
-        SoundingInput::OpenDocument(doc, path, err);
-        options.metadata.ApplyTo(doc);
-        RequireIdentifiers(doc);
-        AnalysisOptions::ApplyTo(options, doc);
-        if (!doc.dataLoaded)
-            throw CliError(CliError::kFailure, path + ": holds no wave records to analyse");
-        windows.Check(doc.recordCount, doc.samplesPerRecord);
-        windows.ApplyTo(doc);
-        if (options.hammerToRod)
-            doc.hammerToRod = static_cast<float>(*options.hammerToRod);
-        if (options.hammerToRod || !windows.empty() || !doc.resultsValid) {
-            const CommandResult result = RunCrossCorrelation(doc, progress);
-            progress.Finish();
-            CommandOutputs::Require(result, err);
-            CommandOutputs::WarnUnresolvedIntervals(doc, err);
-        }
-    } else {
-        options.metadata.ApplyTo(doc);
-        RequireIdentifiers(doc);
-        AnalysisOptions::ApplyTo(options, doc);
-        SoundingInput::LoadWaves(doc, options, windows, progress, err);
-        const CommandResult result = RunCrossCorrelation(doc, progress);
-        progress.Finish();
-        CommandOutputs::Require(result, err);
-        CommandOutputs::WarnUnresolvedIntervals(doc, err);
-    }
-    // Also with the default settings: it gives the quality flags behind ISTA_IVAL.
-    AnalysisOptions::Run(doc, progress, err);
+    // The interval analysis runs also with the default settings: it gives the quality flags
+    // behind ISTA_IVAL.
+    SoundingInput::Analysed(doc, options, err, RequireIdentifiers);
 
     try {
         if (options.outFile == "-") {

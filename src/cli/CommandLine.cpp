@@ -9,8 +9,8 @@
 #include "cli/DrawingCommands.h"
 #include "cli/DrawingHandOff.h"
 #include "cli/InspectCommand.h"
-#include "cli/NumberText.h"
 #include "cli/OpenCommand.h"
+#include "cli/OptionGroups.h"
 #include "cli/ProcessCommand.h"
 #include "cli/SimulateCommand.h"
 #include "dsp/KorvaneError.h"
@@ -66,101 +66,6 @@ Exit status: 0 success, 1 a file could not be read or written (nothing is writte
 2 bad usage or windows.
 )text";
 
-// Raw option texts; numbers are converted strictly once CLI11 is done.
-struct RawOptions {
-    std::string channel;
-    std::string sampleInterval;
-    std::string geophoneToTip;
-    std::string hammerToRod;
-    std::string depthCount;
-    std::string seed;
-    std::string table;
-    bool filteredWaves = false;
-    std::string lag;
-    std::string fit;
-    std::string oppositeChannel;
-    std::string csv;
-    std::string jobs;
-    std::string depthStep;
-    std::string strikes;
-    std::string noise;
-    std::string jitter;
-};
-
-CLI::Option* AddDistance(CLI::App* command, const char* name, std::string& text,
-                         const char* description) {
-    return command->add_option(name, text, description)->type_name("M");
-}
-
-void AddWindowOptions(CLI::App* command, CliOptions& options) {
-    CLI::Option* window = command
-                              ->add_option("--window", options.window,
-                                           "The same analysis window for every "
-                                           "record, in samples (inclusive), or auto: a window "
-                                           "around each record's S arrival")
-                              ->type_name("FIRST:LAST|auto");
-    CLI::Option* windows = command
-                               ->add_option("--windows", options.windowsFile,
-                                            "A window per record: one line \"first last\" per "
-                                            "record, in ascending "
-                                            "depth order")
-                               ->type_name("FILE");
-    window->excludes(windows);
-}
-
-void AddAnalysisOptions(CLI::App* command, CliOptions& options, RawOptions& raw, bool csv = true) {
-    command
-        ->add_option("--lag", raw.lag,
-                     "Interval analysis: delays in whole samples (default), refined between "
-                     "samples, or from the cross-spectrum phase")
-        ->type_name("integer|subsample|phase");
-    command
-        ->add_option("--fit", raw.fit,
-                     "Interval analysis: velocities of successive pairs (default) or least "
-                     "squares over 3, 5 or 7 depths")
-        ->type_name("pairs|lsq3|lsq5|lsq7");
-    command->add_flag("--strike-pairs", options.strikePairs,
-                      "Interval analysis: records of equal depth are left and right strikes; "
-                      "check their opposite polarity");
-    command
-        ->add_option("--opposite-channel", raw.oppositeChannel,
-                     "Interval analysis: trace N of every file is the opposite strike")
-        ->type_name("N");
-    if (!csv)
-        return;
-    command
-        ->add_option("--csv", raw.csv,
-                     "Write the interval results and Gmax as CSV to FILE (\"-\": standard "
-                     "output)")
-        ->type_name("FILE");
-}
-
-void AddImportOptions(CLI::App* command, CliOptions& options, RawOptions& raw) {
-    command
-        ->add_option("--channel", raw.channel,
-                     "Trace (SEG-2), amplitude column (text) or channel (GRU) to take, from 1 "
-                     "(default 1)")
-        ->type_name("N");
-    command
-        ->add_option("--depths", options.depthsFile,
-                     "Cone tip depths: one line \"NAME TIPDEPTH\" per file (file name without "
-                     "folder, metres); overrides what the files say")
-        ->type_name("FILE");
-    command
-        ->add_option("--depth-keyword", options.depthKeyword,
-                     "Header keyword whose value starts with the tip depth (SEG-2 strings and "
-                     "NOTE lines, text header lines)")
-        ->type_name("KEY");
-    command
-        ->add_option("--time-unit", options.timeUnit,
-                     "Unit of the time column of text files; resamples them to 25 us")
-        ->type_name("s|ms|us");
-}
-
-void AddQuiet(CLI::App* command, CliOptions& options) {
-    command->add_flag("-q,--quiet", options.quiet, "No progress bar on standard error");
-}
-
 void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
     CLI::App* process =
         app.add_subcommand("process", "Load recordings, run the cross-correlation and write the "
@@ -172,11 +77,11 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOpt
                     "depth combined, quality flags); the velocity table stays that of the "
                     "cross-correlation. The CSV carries Gmax from the unit weights. The "
                     "sounding's details (--project-id to --unit-weights) are kept with --save.");
-    AddDistance(process, "--geophone-to-tip", raw.geophoneToTip,
-                "Distance from the cone tip up to the geophone (default 0.18)");
-    AddDistance(process, "--hammer-to-rod", raw.hammerToRod,
-                "Horizontal distance from the hammer to the rod (default 1.22)");
-    AddWindowOptions(process, options);
+    OptionGroups::AddDistance(process, "--geophone-to-tip", raw.geophoneToTip,
+                              "Distance from the cone tip up to the geophone (default 0.18)");
+    OptionGroups::AddDistance(process, "--hammer-to-rod", raw.hammerToRod,
+                              "Horizontal distance from the hammer to the rod (default 1.22)");
+    OptionGroups::AddWindowOptions(process, options);
     process
         ->add_option("--diagnostics", options.diagnosticsDir,
                      "Existing folder for the diagnostic files (default: working "
@@ -188,10 +93,10 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOpt
                      "--csv - takes it)")
         ->type_name("FILE");
     process->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
-    AddImportOptions(process, options, raw);
-    AddAnalysisOptions(process, options, raw);
+    OptionGroups::AddImportOptions(process, options, raw);
+    OptionGroups::AddAnalysisOptions(process, options, raw);
     metadata.AddTo(*process);
-    AddQuiet(process, options);
+    OptionGroups::AddQuiet(process, options);
     process
         ->add_option("WAVEFILE", options.inputs,
                      "Recordings (wave, columns, SEG-2, GRU) or folders")
@@ -210,19 +115,19 @@ void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOption
                  "details. The summary ends with the time-averaged velocity: \"Z_m\" (deepest "
                  "geophone depth), \"VsZ_m_s\", \"Vs30_m_s\", \"EC8\" and \"ASCE7_22\" (\"nan\" "
                  "and \"-\" when not determined; no Vs30 above 30 m).");
-    AddWindowOptions(open, options);
-    AddDistance(open, "--hammer-to-rod", raw.hammerToRod,
-                "Horizontal distance from the hammer to the rod; re-runs the "
-                "correlation");
+    OptionGroups::AddWindowOptions(open, options);
+    OptionGroups::AddDistance(open, "--hammer-to-rod", raw.hammerToRod,
+                              "Horizontal distance from the hammer to the rod; re-runs the "
+                              "correlation");
     open->add_flag("--correlate", options.correlate, "Re-run the cross-correlation");
     open->add_option("--table", raw.table,
                      "Write the velocity table to FILE (\"-\": "
                      "standard output, after the summary)")
         ->type_name("FILE");
     open->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
-    AddAnalysisOptions(open, options, raw);
+    OptionGroups::AddAnalysisOptions(open, options, raw);
     metadata.AddTo(*open);
-    AddQuiet(open, options);
+    OptionGroups::AddQuiet(open, options);
     open->add_option("FILE.kvn", options.inputs, "The document")->required()->expected(1);
 }
 
@@ -235,29 +140,10 @@ void AddAgs(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions
                 "cross-correlation's by default). The file needs a project id and a location "
                 "id (given here or kept in the document). It is written through a temporary "
                 "file beside FILE, so a failure keeps a previous one.");
-    AddDistance(ags, "--geophone-to-tip", raw.geophoneToTip,
-                "Distance from the cone tip up to the geophone when loading wave files");
-    AddDistance(ags, "--hammer-to-rod", raw.hammerToRod,
-                "Horizontal distance from the hammer to the rod (re-runs a document's "
-                "correlation)");
-    AddWindowOptions(ags, options);
-    ags->add_option("--diagnostics", options.diagnosticsDir,
-                    "Existing folder for the diagnostic files of a load")
-        ->type_name("DIR");
-    AddImportOptions(ags, options, raw);
-    AddAnalysisOptions(ags, options, raw, false);
-    metadata.AddTo(*ags);
-    ags->add_option("--out", options.outFile, "The AGS file (\"-\": standard output)")
-        ->type_name("FILE.ags")
-        ->required();
-    ags->add_option("--file-date", options.fileDate,
-                    "Date of the file (TRAN_DATE; default: today, UTC)")
-        ->type_name("YYYY-MM-DD");
-    ags->add_option("--save", options.saveFile, "Save the document")->type_name("FILE.kvn");
-    AddQuiet(ags, options);
-    ags->add_option("INPUT", options.inputs, "Document, or recordings and folders")->required();
+    OptionGroups::AddResultOptions(ags, options, raw, metadata, "FILE.ags",
+                                   "The AGS file (\"-\": standard output)",
+                                   "Date of the file (TRAN_DATE; default: today, UTC)");
 }
-
 void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
     CLI::App* autocorrelate = app.add_subcommand(
         "autocorrelate", "Autocorrelate every record (whole raw wave or windowed filtered "
@@ -278,9 +164,10 @@ void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
         if (rawFlag->count() + filteredFlag->count() != 1)
             throw CLI::ValidationError("one of --raw and --filtered is required");
     });
-    AddDistance(autocorrelate, "--geophone-to-tip", raw.geophoneToTip,
-                "Distance from the cone tip up to the geophone when loading wave files");
-    AddWindowOptions(autocorrelate, options);
+    OptionGroups::AddDistance(
+        autocorrelate, "--geophone-to-tip", raw.geophoneToTip,
+        "Distance from the cone tip up to the geophone when loading wave files");
+    OptionGroups::AddWindowOptions(autocorrelate, options);
     autocorrelate
         ->add_option("--diagnostics", options.diagnosticsDir,
                      "Existing folder for the diagnostic files of a load")
@@ -292,8 +179,8 @@ void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
         ->type_name("FILE");
     autocorrelate->add_option("--save", options.saveFile, "Save the document")
         ->type_name("FILE.kvn");
-    AddImportOptions(autocorrelate, options, raw);
-    AddQuiet(autocorrelate, options);
+    OptionGroups::AddImportOptions(autocorrelate, options, raw);
+    OptionGroups::AddQuiet(autocorrelate, options);
     autocorrelate->add_option("INPUT", options.inputs, "Document or recordings")->required();
 }
 
@@ -314,10 +201,10 @@ void AddBatch(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptio
         "is its name unless --location-id gives one. A failed sounding does not stop the others; "
         "the exit status is then 1. A windows file fits one sounding only: give --window. A "
         "document keeps its depths and recordings options do not apply to it.");
-    AddDistance(batch, "--geophone-to-tip", raw.geophoneToTip,
-                "Distance from the cone tip up to the geophone (default 0.18)");
-    AddDistance(batch, "--hammer-to-rod", raw.hammerToRod,
-                "Horizontal distance from the hammer to the rod (default 1.22)");
+    OptionGroups::AddDistance(batch, "--geophone-to-tip", raw.geophoneToTip,
+                              "Distance from the cone tip up to the geophone (default 0.18)");
+    OptionGroups::AddDistance(batch, "--hammer-to-rod", raw.hammerToRod,
+                              "Horizontal distance from the hammer to the rod (default 1.22)");
     batch
         ->add_option("--window", options.window,
                      "The same analysis window for every record, in samples (inclusive), or "
@@ -325,15 +212,15 @@ void AddBatch(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptio
         ->type_name("FIRST:LAST|auto");
     // Refused with an explanation rather than unknown.
     batch->add_option("--windows", options.windowsFile)->group("");
-    AddImportOptions(batch, options, raw);
-    AddAnalysisOptions(batch, options, raw, false);
+    OptionGroups::AddImportOptions(batch, options, raw);
+    OptionGroups::AddAnalysisOptions(batch, options, raw, false);
     metadata.AddTo(*batch);
     batch->add_option("--out", options.outDir, "Output folder (created when missing)")
         ->type_name("DIR")
         ->required();
     batch->add_option("--jobs", raw.jobs, "Soundings processed at once (default: one per core)")
         ->type_name("N");
-    AddQuiet(batch, options);
+    OptionGroups::AddQuiet(batch, options);
     batch->add_option("SOUNDING", options.inputs, "Folders of recordings or .kvn documents")
         ->required();
 }
@@ -346,7 +233,7 @@ void AddInspect(CLI::App& app, CliOptions& options, RawOptions& raw) {
                     "format (wave, columns, seg2, gru), trace, samples, interval_s, delay_s, "
                     "tip_depth_m (\"-\" when no rule gives one). Notes go to standard error. "
                     "Exit status 1 names the first defective file.");
-    AddImportOptions(inspect, options, raw);
+    OptionGroups::AddImportOptions(inspect, options, raw);
     inspect->add_option("FILE", options.inputs, "Recordings or folders")->required();
 }
 
@@ -358,7 +245,7 @@ void AddConvert(CLI::App& app, CliOptions& options, RawOptions& raw) {
                     "when any file is defective, when two files would get the same name or "
                     "when a file would overwrite its input.");
     convert->add_option("--out", options.outDir, "Output folder")->type_name("DIR")->required();
-    AddImportOptions(convert, options, raw);
+    OptionGroups::AddImportOptions(convert, options, raw);
     convert->add_option("FILE", options.inputs, "Recordings or folders")->required();
 }
 
@@ -385,11 +272,12 @@ void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
                      "Ground model: TOP:VS:VP per layer (m, m/s), comma separated, tops "
                      "ascending from 0; the last layer has no bottom")
         ->type_name("LIST");
-    AddDistance(simulate, "--hammer-to-rod", raw.hammerToRod,
-                "Horizontal distance from the hammer to the rod (default 1.22)");
-    AddDistance(simulate, "--geophone-to-tip", raw.geophoneToTip,
-                "Distance from the cone tip up to the geophone (default 0.18)");
-    AddDistance(simulate, "--step", raw.depthStep, "Distance between test depths (default 1)");
+    OptionGroups::AddDistance(simulate, "--hammer-to-rod", raw.hammerToRod,
+                              "Horizontal distance from the hammer to the rod (default 1.22)");
+    OptionGroups::AddDistance(simulate, "--geophone-to-tip", raw.geophoneToTip,
+                              "Distance from the cone tip up to the geophone (default 0.18)");
+    OptionGroups::AddDistance(simulate, "--step", raw.depthStep,
+                              "Distance between test depths (default 1)");
     simulate
         ->add_option("--strikes", raw.strikes,
                      "Shots per depth: 2 writes a left and a right strike (opposite S polarity) "
@@ -407,101 +295,6 @@ void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
         ->add_option("--sample-interval", raw.sampleInterval,
                      "Seconds between samples, 0.000001 to 0.001 (default 0.000025)")
         ->type_name("SECONDS");
-}
-
-// A finite number from lowest to highest (inclusive) for a simulate option; range is the same
-// bounds as text.
-double Bounded(const std::string& text, const char* name, double lowest, double highest,
-               const char* range) {
-    const std::optional<double> value = NumberText::ToDouble(text);
-    if (!value || *value < lowest || *value > highest)
-        throw CliError(CliError::kUsage,
-                       std::string(name) + " " + text + ": expected a number from " + range);
-    return *value;
-}
-
-std::optional<double> Distance(const std::string& text, const char* name) {
-    if (text.empty())
-        return std::nullopt;
-    const std::optional<double> value = NumberText::ToDouble(text);
-    if (!value)
-        throw CliError(CliError::kUsage,
-                       std::string(name) + " " + text + ": expected a number of metres");
-    return value;
-}
-
-void ConvertNumbers(const RawOptions& raw, CliOptions& options) {
-    if (!raw.channel.empty()) {
-        const std::optional<int32_t> channel = NumberText::ToInt(raw.channel);
-        if (!channel || *channel < 1)
-            throw CliError(CliError::kUsage,
-                           "--channel " + raw.channel + ": expected a whole number from 1");
-        options.channel = *channel;
-    }
-    if (!options.timeUnit.empty() && options.timeUnit != "s" && options.timeUnit != "ms" &&
-        options.timeUnit != "us")
-        throw CliError(CliError::kUsage,
-                       "--time-unit " + options.timeUnit + ": expected s, ms or us");
-    if (options.format != "wave" && options.format != "seg2")
-        throw CliError(CliError::kUsage, "--format " + options.format + ": expected wave or seg2");
-    if (!raw.sampleInterval.empty()) {
-        const std::optional<double> interval = NumberText::ToDouble(raw.sampleInterval);
-        if (!interval || *interval < 1e-6 || *interval > 1e-3)
-            throw CliError(CliError::kUsage, "--sample-interval " + raw.sampleInterval +
-                                                 ": expected seconds from 0.000001 to 0.001");
-        options.sampleInterval = *interval;
-    }
-    options.geophoneToTip = Distance(raw.geophoneToTip, "--geophone-to-tip");
-    options.hammerToRod = Distance(raw.hammerToRod, "--hammer-to-rod");
-    if (!raw.depthCount.empty()) {
-        const std::optional<int32_t> count = NumberText::ToInt(raw.depthCount);
-        if (!count || *count < 2 || *count > 200)
-            throw CliError(CliError::kUsage, "--depths " + raw.depthCount +
-                                                 ": expected a whole number from 2 to 200");
-        options.depthCount = *count;
-    }
-    if (!raw.lag.empty()) {
-        options.lag = AnalysisSettings::ParseLag(raw.lag);
-        if (!options.lag)
-            throw CliError(CliError::kUsage,
-                           "--lag " + raw.lag + ": expected integer, subsample or phase");
-    }
-    if (!raw.fit.empty()) {
-        options.fit = AnalysisSettings::ParseFit(raw.fit);
-        if (!options.fit)
-            throw CliError(CliError::kUsage,
-                           "--fit " + raw.fit + ": expected pairs, lsq3, lsq5 or lsq7");
-    }
-    if (!raw.oppositeChannel.empty()) {
-        options.oppositeChannel = NumberText::ToInt(raw.oppositeChannel);
-        if (!options.oppositeChannel || *options.oppositeChannel < 1)
-            throw CliError(CliError::kUsage, "--opposite-channel " + raw.oppositeChannel +
-                                                 ": expected a trace number from 1");
-    }
-    if (!raw.jobs.empty()) {
-        const std::optional<int32_t> jobs = NumberText::ToInt(raw.jobs);
-        if (!jobs || *jobs < 1 || *jobs > 1024)
-            throw CliError(CliError::kUsage,
-                           "--jobs " + raw.jobs + ": expected a whole number from 1 to 1024");
-        options.jobs = static_cast<unsigned>(*jobs);
-    }
-    if (!raw.depthStep.empty())
-        options.depthStep = Bounded(raw.depthStep, "--step", 0.01, 10.0, "0.01 to 10");
-    if (!raw.strikes.empty()) {
-        if (raw.strikes != "1" && raw.strikes != "2")
-            throw CliError(CliError::kUsage, "--strikes " + raw.strikes + ": expected 1 or 2");
-        options.strikes = raw.strikes == "1" ? 1 : 2;
-    }
-    if (!raw.noise.empty())
-        options.noiseLevel = Bounded(raw.noise, "--noise", 0.0, 10.0, "0 to 10");
-    if (!raw.jitter.empty())
-        options.triggerJitterMs = Bounded(raw.jitter, "--jitter", 0.0, 10.0, "0 to 10");
-    if (!raw.seed.empty()) {
-        const std::optional<uint64_t> seed = NumberText::ToUnsigned(raw.seed);
-        if (!seed)
-            throw CliError(CliError::kUsage, "--seed " + raw.seed + ": expected a whole number");
-        options.seed = *seed;
-    }
 }
 
 } // namespace
@@ -545,7 +338,7 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
             throw CliError(CliError::kUsage, "korvane-cli: unknown command \"" + first +
                                                  "\"; the commands are " + commandList);
         app.parse(argc, argv);
-        ConvertNumbers(raw, options);
+        OptionGroups::ConvertNumbers(raw, options);
         const CLI::App* command = app.get_subcommands().front();
         options.command = command->get_name();
         if (options.command == "process" || options.command == "open") {

@@ -11,7 +11,10 @@
 #define KORVANE_DRAWING_COMMANDS(X)                                                                \
     X("plot", RunPlotCommand,                                                                      \
       "Draw a display mode of a document or of wave files, or the Vs profiles of a batch's "       \
-      "soundings, into a PNG, SVG or PDF file (korvane-cli plot --help)")
+      "soundings, into a PNG, SVG or PDF file (korvane-cli plot --help)")                          \
+    X("report", RunReportCommand,                                                                  \
+      "Write a sounding's PDF report: title block, waves, profiles, interval table with Gmax, "    \
+      "Vs30 and site classes (korvane-cli report --help)")
 
 namespace korvane {
 

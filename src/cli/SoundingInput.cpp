@@ -1,5 +1,7 @@
 #include "cli/SoundingInput.h"
 
+#include "analysis/CorrelationRuns.h"
+#include "cli/AnalysisOptions.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
@@ -43,6 +45,43 @@ void SoundingInput::LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
     progress.Finish();
     CommandOutputs::Require(result, err);
     windows.ApplyTo(doc);
+}
+
+void SoundingInput::Analysed(CKorvaneDoc& doc, const CliOptions& options, std::ostream& err,
+                             const std::function<void(const CKorvaneDoc&)>& require) {
+    const WindowSettings windows = Windows(options);
+    CommandOutputs::CheckFolderOf(options.outFile, "--out");
+    CommandOutputs::CheckFolderOf(options.saveFile, "--save");
+    AnalysisOptions::CheckUsage(options, false);
+
+    TerminalProgress progress(stderr, !options.quiet);
+    bool correlate = true;
+    if (IsDocument(options.inputs)) {
+        const std::string& path = options.inputs.front();
+        OpenDocument(doc, path, err);
+        options.metadata.ApplyTo(doc);
+        require(doc);
+        AnalysisOptions::ApplyTo(options, doc);
+        if (!doc.dataLoaded)
+            throw CliError(CliError::kFailure, path + ": holds no wave records to analyse");
+        windows.Check(doc.recordCount, doc.samplesPerRecord);
+        windows.ApplyTo(doc);
+        if (options.hammerToRod)
+            doc.hammerToRod = static_cast<float>(*options.hammerToRod);
+        correlate = options.hammerToRod || !windows.empty() || !doc.resultsValid;
+    } else {
+        options.metadata.ApplyTo(doc);
+        require(doc);
+        AnalysisOptions::ApplyTo(options, doc);
+        LoadWaves(doc, options, windows, progress, err);
+    }
+    if (correlate) {
+        const CommandResult result = RunCrossCorrelation(doc, progress);
+        progress.Finish();
+        CommandOutputs::Require(result, err);
+        CommandOutputs::WarnUnresolvedIntervals(doc, err);
+    }
+    AnalysisOptions::Run(doc, progress, err);
 }
 
 void SoundingInput::OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err) {

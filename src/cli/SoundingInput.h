@@ -2,6 +2,7 @@
 
 #include "sounding/ImportOptions.h"
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -23,6 +24,15 @@ public:
     static void LoadWaves(CKorvaneDoc& doc, const CliOptions& options,
                           const WindowSettings& windows, TerminalProgress& progress,
                           std::ostream& err, unsigned threads = 0);
+
+    // The sounding of a command that reports interval results (ags, report): checks the output
+    // folders and the analysis options, opens the document or loads the recordings, applies the
+    // details and the analysis options, calls require (which may refuse with CliError before
+    // any recording is read), runs the cross-correlation where the input has no current
+    // results (new windows or a new distance re-run a document's) and then the interval
+    // analysis, whose quality flags every such output reports.
+    static void Analysed(CKorvaneDoc& doc, const CliOptions& options, std::ostream& err,
+                         const std::function<void(const CKorvaneDoc&)>& require);
 
     // Prints what the reader warns about on err, one "warning: <path>: ..." line each.
     static void OpenDocument(CKorvaneDoc& doc, const std::string& path, std::ostream& err);

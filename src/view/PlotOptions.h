@@ -2,6 +2,7 @@
 
 #include "view/ViewGeometry.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -25,13 +26,17 @@ struct PlotZoom {
 };
 
 // What the view adds to the document when it draws: the zoom, the selected marker, whether
-// original waves are scaled row by row, and the document's name for the title line. Belongs to
-// the view, never to the document.
+// original waves are scaled row by row, and the document's name for the title line; a report
+// also names the display it wants and may leave the title line and the profile's legend to its
+// own caption. Belongs to the view, never to the document.
 struct PlotOptions {
     PlotZoom zoom;
     std::optional<MarkerRef> selectedMarker;
     bool scaleEachRow = true;
-    std::string documentName; // Latin-1; empty: the title line names the geometry alone
+    std::string documentName;    // Latin-1; empty: the title line names the geometry alone
+    std::optional<int32_t> mode; // the display to draw; unset: the document's displayMode
+    bool titleLine = true;
+    bool profileLegend = true;
 };
 
 } // namespace korvane

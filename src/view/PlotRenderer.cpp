@@ -94,6 +94,7 @@ void PlotRenderer::DrawPlot() {
     longTick_ = plotWidth_ * 0.0125f;
     shortTick_ = longTick_ * 0.5f;
     rows_ = std::max(doc_.recordCount, 0);
+    labelledRow_ = -1;
     rowHeight_ = rows_ > 0 ? plotHeight_ / static_cast<float>(rows_) : 0.0f;
     plotLeft_ = -plotWidth_ / 2.0f;
     geometry_.xOrigin = plotLeft_;
@@ -106,7 +107,7 @@ void PlotRenderer::DrawPlot() {
     geometry_.dataBottom = -plotHeight_ / 2.0f;
     geometry_.dataTop = plotHeight_ / 2.0f;
     geometry_.profile = false;
-    const int mode = doc_.displayMode;
+    const int mode = Mode();
     geometry_.mode = mode;
 
     if (mode < OriginalWaves || mode > PhaseVelocity) {
@@ -117,7 +118,8 @@ void PlotRenderer::DrawPlot() {
     if (!sized)
         return;
     if (IsProfile(mode)) {
-        ProfilePlot(doc_, canvas_, geometry_, options_.zoom, plotWidth_, plotHeight_, longTick_)
+        ProfilePlot(doc_, canvas_, geometry_, options_.zoom, plotWidth_, plotHeight_, longTick_,
+                    options_.profileLegend)
             .Draw(mode);
         DrawTitleLine(false);
         return;
@@ -173,6 +175,10 @@ void PlotRenderer::DrawCredits() {
     canvas_.Label(-0.5f, -0.4f, kInstitutionCredit);
 }
 
+int32_t PlotRenderer::Mode() const {
+    return options_.mode.value_or(doc_.displayMode);
+}
+
 float PlotRenderer::Px(float n) const {
     return geometry_.pixelsPerUnit > 0.0f ? n / geometry_.pixelsPerUnit : 0.0f;
 }
@@ -198,6 +204,12 @@ float PlotRenderer::SampleX(double sample) const {
 void PlotRenderer::RowLabel(int row, float dx, float dy) {
     if (static_cast<std::size_t>(row) >= doc_.depths.size())
         return;
+    // Rows closer than a line of text would write their labels over each other: a label that
+    // would touch the last one drawn is left out.
+    const float line = canvas_.TextAscent() + canvas_.TextDescent();
+    if (labelledRow_ >= 0 && Baseline(labelledRow_) - Baseline(row) < line)
+        return;
+    labelledRow_ = row;
     const std::string text = DepthLabel(doc_.depths[row]);
     const float room = plotLeft_ - Px(4) - canvas_.TextWidth(text);
     UnclipData();
@@ -527,15 +539,16 @@ void PlotRenderer::DrawTimeAxis() {
 
 void PlotRenderer::DrawDepthTitle() {
     // Above the column of depth labels.
-    const float labelDx =
-        doc_.displayMode == OriginalWaves || doc_.displayMode == FilteredWaves ? -0.8f : -0.4f;
+    const float labelDx = Mode() == OriginalWaves || Mode() == FilteredWaves ? -0.8f : -0.4f;
     canvas_.SetColor(0.0f, 0.0f, 0.0f);
     canvas_.Label(std::min(plotLeft_ + labelDx, plotLeft_ - Px(4) - canvas_.TextWidth("Depth (m)")),
                   plotHeight_ / 2.0f + Px(6) + canvas_.TextDescent(), "Depth (m)");
 }
 
 void PlotRenderer::DrawTitleLine(bool atTop) {
-    const std::string line = TitleLine(doc_, doc_.displayMode, options_.documentName);
+    if (!options_.titleLine)
+        return;
+    const std::string line = TitleLine(doc_, Mode(), options_.documentName);
     const float y = atTop ? geometry_.orthoTop - Px(6) - canvas_.TextAscent()
                           : geometry_.orthoBottom + Px(6) + canvas_.TextDescent();
     canvas_.SetColor(0.0f, 0.0f, 0.0f);

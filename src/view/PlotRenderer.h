@@ -27,7 +27,7 @@ public:
     PlotRenderer(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
                  Detail detail = Detail::Full, PlotOptions options = {});
 
-    // Clears the canvas and draws the current mode.
+    // Clears the canvas and draws the options' mode, or else the document's.
     void DrawPlot();
 
     // The two lines of the start screen (30 and 12 characters).
@@ -56,6 +56,7 @@ private:
     void DrawDepthTitle();
     void DrawTitleLine(bool atTop);
 
+    int32_t Mode() const;
     float Baseline(int row) const;
     // Rows a mode can draw when its arrays hold this many entries.
     int RowsHeld(std::size_t held) const;
@@ -90,6 +91,7 @@ private:
     float shortTick_ = 0.0f;
     float rowHeight_ = 0.0f; // h
     int rows_ = 0;           // recordCount, or 0 when it is not positive
+    int labelledRow_ = -1;   // the row whose depth label was drawn last
     bool zoomed_ = false;    // the wave rows show part of the records' length
     DataRange visible_;      // samples across the plot width
     std::vector<WorldPoint> points_;

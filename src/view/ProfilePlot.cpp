@@ -20,6 +20,7 @@ constexpr double kDeepestTick = 100000.0;
 // shows up to 600 m/s at that scale.
 constexpr double kStandardVelocity = 400.0;
 constexpr double kLongestExtendedAxis = 600.0;
+constexpr std::string_view kDepthTitle = "Depth (m)";
 
 bool IsFinite(const WorldPoint& p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
@@ -54,9 +55,10 @@ std::vector<ProfilePlot::Series> ProfilePlot::SeriesOf(const CKorvaneDoc& doc, i
 }
 
 ProfilePlot::ProfilePlot(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
-                         const PlotZoom& zoom, float plotWidth, float plotHeight, float longTick)
+                         const PlotZoom& zoom, float plotWidth, float plotHeight, float longTick,
+                         bool legend)
     : doc_(doc), canvas_(canvas), geometry_(geometry), zoom_(zoom), width_(plotWidth),
-      height_(plotHeight), longTick_(longTick), shortTick_(longTick * 0.5f) {}
+      height_(plotHeight), longTick_(longTick), shortTick_(longTick * 0.5f), legend_(legend) {}
 
 float ProfilePlot::Px(float n) const {
     return geometry_.pixelsPerUnit > 0.0f ? n / geometry_.pixelsPerUnit : 0.0f;
@@ -163,7 +165,7 @@ void ProfilePlot::Draw(int mode) {
         DrawStandardValueAxis(determination);
     if (scaled)
         DrawDepthAxis(deepest);
-    canvas_.Label(-width_ / 2.0f, 0.0f, "Depth (m)");
+    canvas_.Label(-width_ / 2.0f, 0.0f, kDepthTitle);
     if (mode != PhaseVelocity && StaleResults::OutOfDate(doc_))
         canvas_.Label(x0, -top - 0.4f, StaleResults::kNote);
 
@@ -173,16 +175,22 @@ void ProfilePlot::Draw(int mode) {
     const bool clipped = zoomedX || zoomedY || series.size() > 1;
     if (clipped)
         canvas_.SetClip({x0, -top, geometry_.dataRight, top});
-    // Where primitives overlap the first drawn stays visible, so the last series comes first.
+    // Where primitives overlap the first drawn stays visible, so the last series comes first;
+    // the legend follows it and hides the run's values, which may run off the fitted axis.
     for (auto s = series.rbegin(); s != series.rend(); ++s) {
         DrawFlagMarks(*s, records);
         DrawErrorBars(*s, records, clipped);
         DrawStairs(*s, records);
+        if (s == series.rbegin() && series.size() > 1 && legend_) {
+            if (clipped)
+                canvas_.ResetClip();
+            DrawLegend(series.back());
+            if (clipped)
+                canvas_.SetClip({x0, -top, geometry_.dataRight, top});
+        }
     }
     if (clipped)
         canvas_.ResetClip();
-    if (series.size() > 1)
-        DrawLegend(series.back());
 }
 
 std::size_t ProfilePlot::IntervalsOf(const Series& series, std::size_t records) const {
@@ -252,21 +260,25 @@ void ProfilePlot::DrawLegend(const Series& chosen) {
                          AnalysisSettings::Name(settings.fit);
     if (settings.strikePairs)
         method += ", strike pairs";
-    if (settings.fit != FitMethod::Pairs)
-        method += "; bars \xb1 standard error"; // Latin-1 plus-minus sign
+
     const bool anyFlagged =
         std::find(chosen.flagged.begin(), chosen.flagged.end(), true) != chosen.flagged.end();
     // Top right inside the plot, under the value ticks, where shallow (slow) soil leaves room.
     const float right = geometry_.dataRight - Px(6);
     const float line = canvas_.TextAscent() + canvas_.TextDescent() + Px(2);
-    float y = height_ / 2.0f - longTick_ - Px(4) - canvas_.TextAscent();
+    const float top = height_ / 2.0f - longTick_ - Px(2);
+    float y = top - Px(2) - canvas_.TextAscent();
+    float widest = 0.0f;
     const auto entry = [&](const std::array<float, 3>& color, const std::string& text) {
         canvas_.SetColor(color[0], color[1], color[2]);
         canvas_.Label(right - canvas_.TextWidth(text), y, text);
+        widest = std::max(widest, canvas_.TextWidth(text));
         y -= line;
     };
     entry({1.0f, 0.0f, 0.0f}, "cross-correlation");
     entry(chosen.color, method);
+    if (settings.fit != FitMethod::Pairs)
+        entry(chosen.color, "bars \xb1 standard error"); // Latin-1 plus-minus sign
     if (anyFlagged) {
         const std::string flagged = "flagged";
         const float d = Px(4);
@@ -276,7 +288,15 @@ void ProfilePlot::DrawLegend(const Series& chosen) {
         canvas_.SetColor(kFlagColor[0], kFlagColor[1], kFlagColor[2]);
         canvas_.Polygon(diamond);
         entry(kFlagColor, flagged);
+        widest = std::max(widest, canvas_.TextWidth(flagged) + Px(4) + 2 * d);
     }
+    // A white ground after the entries, so it hides only what is drawn after it.
+    const float left = right - widest - Px(4);
+    const float bottom = y + line - canvas_.TextDescent() - Px(2);
+    const WorldPoint ground[] = {
+        {left, top}, {geometry_.dataRight, top}, {geometry_.dataRight, bottom}, {left, bottom}};
+    canvas_.SetColor(1.0f, 1.0f, 1.0f);
+    canvas_.Polygon(ground);
 }
 
 void ProfilePlot::DrawStandardValueAxis(bool determination) {
@@ -341,6 +361,16 @@ void ProfilePlot::DrawRoundValueAxis(bool determination, float axisEnd) {
 void ProfilePlot::DrawDepthAxis(double deepest) {
     const float x0 = -width_ / 4.0f;
     points_.clear();
+    // A tick label that would run into the axis title at mid-height (a narrow plot with large
+    // text, as in a report) is left out.
+    const float titleRight = -width_ / 2.0f + canvas_.TextWidth(kDepthTitle);
+    const float lineHeight = canvas_.TextAscent() + canvas_.TextDescent();
+    const auto label = [&](float x, float y, std::string_view text) {
+        const std::size_t lead = std::min(text.find_first_not_of(' '), text.size());
+        if (std::abs(y) < lineHeight && x + canvas_.TextWidth(text.substr(0, lead)) < titleRight)
+            return;
+        canvas_.Label(x, y, text);
+    };
     if (!(zoom_.y && zoom_.y->Valid())) {
         const float k = geometry_.yScale;
         const float top = geometry_.yOrigin;
@@ -349,8 +379,8 @@ void ProfilePlot::DrawDepthAxis(double deepest) {
             for (int d = 5; d < limit; d += 5) {
                 char text[16];
                 std::snprintf(text, sizeof text, "%4d", d);
-                canvas_.Label(x0 - 0.6f, top - static_cast<float>(d) * k - 0.05f,
-                              std::string_view(text).substr(0, 4));
+                label(x0 - 0.6f, top - static_cast<float>(d) * k - 0.05f,
+                      std::string_view(text).substr(0, 4));
             }
         }
         for (int j = 1; j < limit; ++j) {
@@ -366,8 +396,8 @@ void ProfilePlot::DrawDepthAxis(double deepest) {
             first, last, height_, [lineHeight](std::string_view) { return lineHeight; }, Px(12));
         for (double d : ticks.Majors(first, last)) {
             const std::string text = ticks.Format(d);
-            canvas_.Label(x0 - Px(6) - canvas_.TextWidth(text),
-                          DepthY(d) - canvas_.TextAscent() / 2.0f, text);
+            label(x0 - Px(6) - canvas_.TextWidth(text), DepthY(d) - canvas_.TextAscent() / 2.0f,
+                  text);
             points_.push_back({x0, DepthY(d)});
             points_.push_back({x0 + longTick_, DepthY(d)});
         }

@@ -41,9 +41,11 @@ public:
     static constexpr std::array<float, 3> kAnalysisColor{0.0f, 0.35f, 0.85f};
     static constexpr std::array<float, 3> kFlagColor{1.0f, 0.5f, 0.0f};
 
-    // plotWidth, plotHeight and longTick: the frame's W, H and long tick, world units.
+    // plotWidth, plotHeight and longTick: the frame's W, H and long tick, world units. legend:
+    // name the series in the plot where there are several.
     ProfilePlot(const CKorvaneDoc& doc, PlotCanvas& canvas, ViewGeometry& geometry,
-                const PlotZoom& zoom, float plotWidth, float plotHeight, float longTick);
+                const PlotZoom& zoom, float plotWidth, float plotHeight, float longTick,
+                bool legend = true);
 
     void Draw(int mode);
 
@@ -76,6 +78,7 @@ private:
     float height_;    // H
     float longTick_;  // W x 0.0125
     float shortTick_; // half of it
+    bool legend_;
     ValueScale scale_ = ValueScale::Standard;
     double axisLast_ = 400.0; // the value at the end of the full view's axis
     std::vector<WorldPoint> points_;

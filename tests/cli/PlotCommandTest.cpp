@@ -1,4 +1,5 @@
-// korvane-cli plot through the real program: it must draw without a display.
+// The drawing commands through the real program: they must draw without a display. plot's
+// files are checked by their headers, report's PDF by poppler's pdfinfo and pdftotext.
 #include "CliRunner.h"
 
 #include <gtest/gtest.h>
@@ -54,23 +55,31 @@ TEST(PlotCommand, DrawsEachFormatFromWaveFilesWithoutADisplay) {
     EXPECT_EQ(CliRunner::ReadFile(cli.work() / "r2.pdf").substr(0, 5), "%PDF-");
 }
 
+// Bad requests of both drawing commands: status 2 for usage, 1 for an unreadable input, and no
+// file written.
 TEST(PlotCommand, BadRequestsWriteNothing) {
     CliRunner cli;
-    const std::vector<std::vector<std::string>> usage = {
-        {"plot", "--mode", "12", "--out", "a.png", kThree.string()},
-        {"plot", "--size", "0x10", "--out", "a.png", kThree.string()},
-        {"plot", "--out", "a.jpg", kThree.string()},
-        {"plot", "--out", "missing/a.png", kThree.string()},
+    std::ofstream(cli.work() / "bad.txt") << "not a recording\n";
+    const std::string three = kThree.string();
+    const std::vector<std::pair<int, std::vector<std::string>>> refused = {
+        {2, {"plot", "--mode", "12", "--out", "a.png", three}},
+        {2, {"plot", "--size", "0x10", "--out", "a.png", three}},
+        {2, {"plot", "--out", "a.jpg", three}},
+        {2, {"plot", "--out", "missing/a.png", three}},
+        {1, {"plot", "--out", "a.png", "none.kvn"}},
+        {2, {"report", "--out", "r.txt", three}},
+        {2, {"report", "--file-date", "2024-02-30", "--out", "r.pdf", three}},
+        {2, {"report", "--out", "missing/r.pdf", three}},
+        {1, {"report", "--out", "r.pdf", "none.kvn"}},
+        {1, {"report", "--diagnostics", ".", "--out", "r.pdf", "bad.txt"}},
     };
-    for (const auto& arguments : usage) {
+    for (const auto& [status, arguments] : refused) {
         const CliRunner::Result result = cli.Run(arguments);
-        EXPECT_EQ(result.status, 2) << arguments[1] << " " << arguments[2] << ": " << result.err;
+        EXPECT_EQ(result.status, status)
+            << arguments[1] << " " << arguments[2] << ": " << result.err;
         EXPECT_FALSE(result.err.empty());
     }
-    const CliRunner::Result unreadable =
-        cli.Run({"plot", "--out", "a.png", (cli.work() / "none.kvn").string()});
-    EXPECT_EQ(unreadable.status, 1) << unreadable.err;
-    EXPECT_TRUE(CliRunner::ListFiles(cli.work()).empty());
+    EXPECT_EQ(CliRunner::ListFiles(cli.work()), std::vector<std::string>{"bad.txt"});
 }
 
 TEST(PlotCommand, DrawsTheSoundingsOfABatchInOneChartWithALegend) {
@@ -117,6 +126,54 @@ TEST(PlotCommand, DrawsTheSoundingsOfABatchInOneChartWithALegend) {
     EXPECT_NE(cli.Run(refused[1].first).err.find("site.csv: line 12: expected 10 fields"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(cli.work() / "a.png"));
+}
+
+// The report of a sounding of 100 depths down to 30.5 m: a table over several pages, the title
+// block and Vs30 as searchable text, A4 or the locale's Letter, from recordings or a document.
+TEST(ReportCommand, PagesPaperAndSearchableText) {
+    CliRunner cli;
+    ASSERT_EQ(cli.Run({"simulate", "--out", "d", "--depths", "100", "--step", "0.3"}).status, 0);
+    CliRunner::Result result =
+        cli.RunProgram("env", {"LC_ALL=C",     KORVANE_CLI,     "report",        "-q",
+                               "--windows",    "d/windows.txt", "--diagnostics", "d",
+                               "--project-id", "KV-7",          "--location-id", "SCPT-9",
+                               "--client",     "Harbour Board", "--test-date",   "2024-05-02",
+                               "--file-date",  "2024-05-10",    "--save",        "d.kvn",
+                               "--out",        "r.pdf",         "d/waves"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Report (4 pages, A4) written to r.pdf\n");
+    result = cli.RunProgram("pdfinfo", {(cli.work() / "r.pdf").string()});
+    ASSERT_EQ(result.status, 0) << "pdfinfo (poppler-utils, tools/install-deps.sh): " << result.err;
+    EXPECT_NE(result.out.find("Pages:           4\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("595 x 842 pts (A4)"), std::string::npos) << result.out;
+
+    result = cli.RunProgram("pdftotext", {"-layout", (cli.work() / "r.pdf").string(), "-"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    // The text with every run of spaces as one, so that columns read as words.
+    std::string text;
+    for (char c : result.out)
+        if (c != ' ' || text.empty() || text.back() != ' ')
+            text += c;
+    for (const char* expected :
+         {"KV-7", "SCPT-9", "Harbour Board", "2024-05-02", "issued 2024-05-10", "Hammer to rod",
+          "1.22 m", "0.18 m", "cross-correlation of successive depths, whole-sample delays",
+          "14.6\u2013190.4 Hz passed", "Interval results (continued)", "Page 4 of 4",
+          "29.92 30.22 30.07 ", "Eurocode 8 ground type (EN 1998-1, Table 3.1) C\n",
+          "ASCE 7-22 site class (Table 20.2-1) D\n"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+    // 30 / (2.6/140 + 4.7/180 + 5.5/235 + 5.6/290 + 11.6/360) = 250.8 m/s: EC8 C, ASCE 7-22 D.
+    const std::size_t vs30 = text.find("\nVs30 ");
+    ASSERT_NE(vs30, std::string::npos) << text;
+    EXPECT_NEAR(std::stod(text.substr(vs30 + 6, 8)), 250.8, 0.02 * 250.8);
+
+    // Where the locale's paper is US Letter, from the document saved above.
+    ASSERT_EQ(cli.RunProgram("env", {"LC_ALL=en_US.UTF-8", KORVANE_CLI, "report", "--out",
+                                     "letter.pdf", "d.kvn"})
+                  .status,
+              0);
+    result = cli.RunProgram("pdfinfo", {(cli.work() / "letter.pdf").string()});
+    EXPECT_NE(result.out.find("612 x 792 pts (letter)"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("SCPT-9"), std::string::npos) << "the document keeps its details";
 }
 
 } // namespace

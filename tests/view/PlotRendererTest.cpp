@@ -253,7 +253,8 @@ TEST(PlotRendererTest, AnAnalysisOfItsOwnDrawsOverTheRunWithErrorBarsAndFlags) {
     for (const WorldPoint& p : marks[0]->points)
         centre = {centre.x + p.x / 4, centre.y + p.y / 4};
     EXPECT_TRUE(At(centre, -0.1f, -0.75f));
-    EXPECT_NE(frame.canvas.LabelWithText("subsample, lsq3; bars \xb1 standard error"), nullptr);
+    EXPECT_NE(frame.canvas.LabelWithText("subsample, lsq3"), nullptr);
+    EXPECT_NE(frame.canvas.LabelWithText("bars \xb1 standard error"), nullptr);
     EXPECT_NE(frame.canvas.LabelWithText("flagged"), nullptr);
     // A flagged interval without a finite velocity leaves a gap and is marked on the axis.
     analysis.intervals[1].velocity = std::numeric_limits<double>::infinity();

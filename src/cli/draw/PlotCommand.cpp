@@ -1,6 +1,7 @@
 #include "cli/draw/PlotCommand.h"
 
 #include "analysis/CorrelationRuns.h"
+#include "analysis/IntervalAnalysis.h"
 #include "cli/CliError.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandOutputs.h"
@@ -9,13 +10,13 @@
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
+#include "cli/draw/OffscreenApplication.h"
 #include "dsp/KorvaneError.h"
 #include "sounding/CKorvaneDoc.h"
 #include "view/PlotExporter.h"
 #include "view/SitePlot.h"
 
 #include <CLI/CLI.hpp>
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <array>
@@ -71,8 +72,14 @@ void ComputeWhatTheModeShows(CKorvaneDoc& doc, int32_t mode, const std::string& 
         result = RunFilteredAutocorrelation(doc, progress);
     progress.Finish();
     CommandOutputs::Require(result, err);
-    if (needsCorrelation)
-        CommandOutputs::WarnUnresolvedIntervals(doc, err);
+    if (!needsCorrelation)
+        return;
+    CommandOutputs::WarnUnresolvedIntervals(doc, err);
+    // The velocity profile adds the series of the method the document's settings choose.
+    const CommandResult analysis = IntervalAnalysis::Run(doc, progress);
+    progress.Finish();
+    if (!analysis.ok())
+        err << "warning: the interval analysis did not run: " << analysis.message << '\n';
 }
 
 } // namespace
@@ -126,13 +133,6 @@ std::optional<double> Distance(const std::string& text, const char* name) {
         throw CliError(CliError::kUsage,
                        std::string(name) + " " + text + ": expected a number of metres");
     return value;
-}
-
-// Qt's notes about the platform (runtime folders, fonts) are no concern of a batch command;
-// only its errors reach standard error.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
 // The site plot: every sounding's profile from the site table of a batch's output folder.
@@ -304,16 +304,7 @@ int PlotCommand::Main(int argc, const char* const* argv, std::ostream& out, std:
     try {
         app.parse(argc, argv);
         options.command = "plot";
-        // Drawing needs a Qt application, but only ever draws into files: it must not connect
-        // to a display, whatever the environment names. A display may be missing, or drop new
-        // clients for a moment (Xvfb resets when its last client leaves).
-        qInstallMessageHandler(QuietQtMessages);
-        char programName[] = "korvane-cli";
-        char platformOption[] = "-platform";
-        char platform[] = "offscreen";
-        char* qtArgv[] = {programName, platformOption, platform, nullptr};
-        int qtArgc = 3;
-        QGuiApplication application(qtArgc, qtArgv);
+        const OffscreenApplication application;
         Run(request, out, err);
         out.flush();
         return 0;
