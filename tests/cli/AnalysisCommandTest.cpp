@@ -224,13 +224,23 @@ TEST(FieldExample, EitherStrikeAndItsConversionToWaveFilesGiveTheTrueVelocities)
     for (const char* channel : {"1", "2"}) {
         const CliRunner::Result result =
             cli.Run({"process", "-q", "--channel", channel, "--windows", windows, "--diagnostics",
-                     ".", records});
+                     ".", "--save", "field.kvn", records});
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err, "");
         ExpectWithinTwoPercent(TableVelocities(result.out), model);
         if (left.empty())
             left = result.out;
     }
+    // The document keeps the recordings' own interval for the AGS file, which names the one
+    // they were resampled to.
+    ASSERT_EQ(cli.Run({"ags", "-q", "--project-id", "P", "--location-id", "L", "--out", "f.ags",
+                       "field.kvn"})
+                  .status,
+              0);
+    const std::string ags = CliRunner::ReadFile(cli.work() / "f.ags");
+    EXPECT_NE(ags.find("\"DATA\",\"L\",\"1\",\"24\",\"0.125\"\r\n"), std::string::npos) << ags;
+    EXPECT_NE(ags.find(",\"0.025\",\"BANDPASS\","), std::string::npos) << "ISTA_UPSR";
+
     // Both traces of every file as a strike pair: one analysed depth per file, half their
     // difference, and the velocity table keeps a row per record pair.
     const CliRunner::Result pairs = cli.Run(
