@@ -22,7 +22,9 @@ double Bounded(const std::string& text, const char* name, double lowest, double 
     return *value;
 }
 
-std::optional<double> Distance(const std::string& text, const char* name) {
+} // namespace
+
+std::optional<double> OptionGroups::Distance(const std::string& text, const char* name) {
     if (text.empty())
         return std::nullopt;
     const std::optional<double> value = NumberText::ToDouble(text);
@@ -31,8 +33,6 @@ std::optional<double> Distance(const std::string& text, const char* name) {
                        std::string(name) + " " + text + ": expected a number of metres");
     return value;
 }
-
-} // namespace
 
 CLI::Option* OptionGroups::AddDistance(CLI::App* command, const char* name, std::string& text,
                                        const char* description) {

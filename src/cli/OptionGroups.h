@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace CLI {
@@ -39,6 +40,8 @@ struct RawOptions {
 // outlive the parse. Owns nothing.
 class OptionGroups {
 public:
+    // A distance option's text in metres; none when it was not given. Throws CliError (usage).
+    static std::optional<double> Distance(const std::string& text, const char* name);
     static CLI::Option* AddDistance(CLI::App* command, const char* name, std::string& text,
                                     const char* description);
     // --window and --windows.

@@ -1,8 +1,8 @@
 #include "sounding/AtomicFile.h"
 
 #include "dsp/KorvaneError.h"
+#include "sounding/ReplacedFile.h"
 
-#include <atomic>
 #include <new>
 #include <ostream>
 #include <system_error>
@@ -15,19 +15,6 @@ namespace korvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path TemporaryPathBeside(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string name = ".";
-    name += target.filename().string();
-    name += '.';
-    name += std::to_string(::getpid());
-    name += '.';
-    name += std::to_string(counter++);
-    name += ".tmp";
-    return folder / name;
-}
 
 // Makes the rename itself durable; a failure here only weakens durability, never the data.
 void SyncFolder(const fs::path& folder) {
@@ -50,7 +37,7 @@ void AtomicFile::Write(const fs::path& path, const std::function<void(std::ostre
     if (fs::is_regular_file(status))
         mode = static_cast<unsigned>(status.permissions() & fs::perms::mask);
 
-    const fs::path temporary = TemporaryPathBeside(path);
+    const fs::path temporary = ReplacedFile::TemporaryBeside(path, ".tmp");
     FileSink sink;
     if (!sink.Create(temporary, mode, faults.write))
         throw KorvaneError(prefix + sink.Error() + ".");

@@ -7,6 +7,7 @@
 #include "cli/CommandOutputs.h"
 #include "cli/DrawingCommands.h"
 #include "cli/NumberText.h"
+#include "cli/OptionGroups.h"
 #include "cli/SoundingInput.h"
 #include "cli/TerminalProgress.h"
 #include "cli/WindowSettings.h"
@@ -125,16 +126,6 @@ struct PlotRequest {
     std::string site; // a batch's output folder
 };
 
-std::optional<double> Distance(const std::string& text, const char* name) {
-    if (text.empty())
-        return std::nullopt;
-    const std::optional<double> value = NumberText::ToDouble(text);
-    if (!value)
-        throw CliError(CliError::kUsage,
-                       std::string(name) + " " + text + ": expected a number of metres");
-    return value;
-}
-
 // The site plot: every sounding's profile from the site table of a batch's output folder.
 void RunSite(const PlotRequest& request, const QString& outPath, std::pair<int, int> size,
              std::ostream& out) {
@@ -178,8 +169,8 @@ void RunSite(const PlotRequest& request, const QString& outPath, std::pair<int, 
 
 void Run(PlotRequest& request, std::ostream& out, std::ostream& err) {
     CliOptions& options = request.options;
-    options.geophoneToTip = Distance(request.geophoneToTip, "--geophone-to-tip");
-    options.hammerToRod = Distance(request.hammerToRod, "--hammer-to-rod");
+    options.geophoneToTip = OptionGroups::Distance(request.geophoneToTip, "--geophone-to-tip");
+    options.hammerToRod = OptionGroups::Distance(request.hammerToRod, "--hammer-to-rod");
     std::optional<int32_t> mode;
     if (!request.mode.empty()) {
         mode = PlotCommand::ParseMode(request.mode);
