@@ -66,10 +66,8 @@ Exit status: 0 success, 1 a file could not be read or written (nothing is writte
 2 bad usage or windows.
 )text";
 
-void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
-    CLI::App* process =
-        app.add_subcommand("process", "Load recordings, run the cross-correlation and write the "
-                                      "velocity table");
+void AddProcess(CLI::App* process, CliOptions& options, RawOptions& raw,
+                MetadataOptions& metadata) {
     process->footer("A folder stands for its regular files in name order. The records are "
                     "put in ascending depth order; \"phase.txt\", \"original_data.txt\" and "
                     "\"recovered_data.txt\" go to the diagnostics folder. --lag, --fit, "
@@ -103,11 +101,7 @@ void AddProcess(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOpt
         ->required();
 }
 
-void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
-    CLI::App* open =
-        app.add_subcommand("open", "Print a summary of a document; optionally re-run the "
-                                   "cross-correlation with "
-                                   "new windows or geometry, write the table and save");
+void AddOpen(CLI::App* open, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
     open->footer("New windows or --hammer-to-rod re-run the cross-correlation, as does "
                  "--correlate. --table needs cross-correlation results. The interval "
                  "analysis runs with the document's settings and the changes of --lag, --fit "
@@ -131,9 +125,7 @@ void AddOpen(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOption
     open->add_option("FILE.kvn", options.inputs, "The document")->required()->expected(1);
 }
 
-void AddAgs(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
-    CLI::App* ags = app.add_subcommand("ags", "Write the sounding's interval results as an AGS "
-                                              "4.2 file (groups LOCA, ISTG, ISTS, ISTR, ISTA)");
+void AddAgs(CLI::App* ags, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
     ags->footer("INPUT is one .kvn document, or recordings and folders as for process, with the "
                 "same processing options. The interval analysis runs with the document's "
                 "settings and these options; the velocities are the chosen method's (the "
@@ -144,10 +136,8 @@ void AddAgs(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions
                                    "The AGS file (\"-\": standard output)",
                                    "Date of the file (TRAN_DATE; default: today, UTC)");
 }
-void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
-    CLI::App* autocorrelate = app.add_subcommand(
-        "autocorrelate", "Autocorrelate every record (whole raw wave or windowed filtered "
-                         "wave) and write the curves as text");
+void AddAutocorrelate(CLI::App* autocorrelate, CliOptions& options, RawOptions& raw,
+                      MetadataOptions& /*metadata*/) {
     autocorrelate->footer("INPUT is one .kvn document, or recordings and folders as for process.\n"
                           "Output: a line \"# <raw|filtered> autocorrelations of <n> records\", "
                           "then per record "
@@ -184,10 +174,7 @@ void AddAutocorrelate(CLI::App& app, CliOptions& options, RawOptions& raw) {
     autocorrelate->add_option("INPUT", options.inputs, "Document or recordings")->required();
 }
 
-void AddBatch(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
-    CLI::App* batch = app.add_subcommand(
-        "batch", "Process many soundings alike, several at once, into one folder with the site's "
-                 "tables");
+void AddBatch(CLI::App* batch, CliOptions& options, RawOptions& raw, MetadataOptions& metadata) {
     batch->footer(
         "Each SOUNDING is a folder of one sounding's recordings or a .kvn document. Every "
         "sounding goes to DIR/<name>/ (the folder's name, or the document's without .kvn): "
@@ -225,10 +212,8 @@ void AddBatch(CLI::App& app, CliOptions& options, RawOptions& raw, MetadataOptio
         ->required();
 }
 
-void AddInspect(CLI::App& app, CliOptions& options, RawOptions& raw) {
-    CLI::App* inspect = app.add_subcommand(
-        "inspect", "List every trace of every recording: format, samples, interval, delay, "
-                   "tip depth");
+void AddInspect(CLI::App* inspect, CliOptions& options, RawOptions& raw,
+                MetadataOptions& /*metadata*/) {
     inspect->footer("Output: a header line, then one line per trace, tab separated: path, "
                     "format (wave, columns, seg2, gru), trace, samples, interval_s, delay_s, "
                     "tip_depth_m (\"-\" when no rule gives one). Notes go to standard error. "
@@ -237,10 +222,8 @@ void AddInspect(CLI::App& app, CliOptions& options, RawOptions& raw) {
     inspect->add_option("FILE", options.inputs, "Recordings or folders")->required();
 }
 
-void AddConvert(CLI::App& app, CliOptions& options, RawOptions& raw) {
-    CLI::App* convert = app.add_subcommand(
-        "convert", "Write every recording as a wave file of Korvane's own format (8192 samples "
-                   "at 25 us, the tip depth on line 2)");
+void AddConvert(CLI::App* convert, CliOptions& options, RawOptions& raw,
+                MetadataOptions& /*metadata*/) {
     convert->footer("DIR/<name>.txt for each FILE; the folder is created. Nothing is written "
                     "when any file is defective, when two files would get the same name or "
                     "when a file would overwrite its input.");
@@ -249,11 +232,8 @@ void AddConvert(CLI::App& app, CliOptions& options, RawOptions& raw) {
     convert->add_option("FILE", options.inputs, "Recordings or folders")->required();
 }
 
-void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
-    CLI::App* simulate = app.add_subcommand(
-        "simulate", "Write a synthetic sounding: DIR/waves/*.txt (or DIR/records/*.sg2), "
-                    "DIR/windows.txt and DIR/model.txt (layer model, travel times, true interval "
-                    "velocities)");
+void AddSimulate(CLI::App* simulate, CliOptions& options, RawOptions& raw,
+                 MetadataOptions& /*metadata*/) {
     simulate->footer("The default ground model has five layers (tops 0, 2.6, 7.3, 12.8 and "
                      "18.4 m; Vs 140, 180, 235, 290 and 360 m/s). Cone tip depths run from 1 "
                      "m "
@@ -297,26 +277,68 @@ void AddSimulate(CLI::App& app, CliOptions& options, RawOptions& raw) {
         ->type_name("SECONDS");
 }
 
+// Every command of korvane-cli with its summary. Only the command being run gets its options
+// registered: building all of them would cost more than the rest of a --version or --help.
+struct CommandEntry {
+    const char* name;
+    const char* summary;
+    void (*add)(CLI::App*, CliOptions&, RawOptions&, MetadataOptions&);
+};
+
+const CommandEntry kCommands[] = {
+    {"process", "Load recordings, run the cross-correlation and write the velocity table",
+     AddProcess},
+    {"open",
+     "Print a summary of a document; optionally re-run the cross-correlation with new windows or "
+     "geometry, write the table and save",
+     AddOpen},
+    {"ags",
+     "Write the sounding's interval results as an AGS 4.2 file (groups LOCA, ISTG, ISTS, ISTR, "
+     "ISTA)",
+     AddAgs},
+    {"autocorrelate",
+     "Autocorrelate every record (whole raw wave or windowed filtered wave) and write the curves "
+     "as text",
+     AddAutocorrelate},
+    {"batch",
+     "Process many soundings alike, several at once, into one folder with the site's tables",
+     AddBatch},
+    {"inspect", "List every trace of every recording: format, samples, interval, delay, tip depth",
+     AddInspect},
+    {"convert",
+     "Write every recording as a wave file of Korvane's own format (8192 samples at 25 us, the tip "
+     "depth on line 2)",
+     AddConvert},
+    {"simulate",
+     "Write a synthetic sounding: DIR/waves/*.txt (or DIR/records/*.sg2), DIR/windows.txt and "
+     "DIR/model.txt (layer model, travel times, true interval velocities)",
+     AddSimulate},
+};
+
 } // namespace
 
 int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    const std::string version = "korvane-cli " + BuildVersion::Text();
+    // CLI11 answers --version by throwing, and unwinding costs more than the answer.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        out << version << '\n';
+        return 0;
+    }
     CliOptions options;
     RawOptions raw;
     CLI::App app("korvane-cli: shear-wave velocities from seismic cone penetration tests",
                  "korvane-cli");
-    app.set_version_flag("--version", "korvane-cli " + BuildVersion::Text());
+    app.set_version_flag("--version", version);
     app.require_subcommand(1);
     app.footer(kFormats);
-    // One set of detail options per command: each parse records which were given.
-    MetadataOptions processMetadata, openMetadata, agsMetadata, batchMetadata;
-    AddProcess(app, options, raw, processMetadata);
-    AddOpen(app, options, raw, openMetadata);
-    AddAgs(app, options, raw, agsMetadata);
-    AddAutocorrelate(app, options, raw);
-    AddBatch(app, options, raw, batchMetadata);
-    AddInspect(app, options, raw);
-    AddConvert(app, options, raw);
-    AddSimulate(app, options, raw);
+    // The command named first is the one that can run; the others are listed for --help.
+    const std::string first = argc > 1 ? argv[1] : "-";
+    MetadataOptions metadata;
+    for (const CommandEntry& entry : kCommands) {
+        CLI::App* command = app.add_subcommand(entry.name, entry.summary);
+        if (first == entry.name)
+            entry.add(command, options, raw, metadata);
+    }
     // Listed for --help only: main() hands them to the drawing program before we parse.
     for (const DrawingCommand& drawing : kDrawingCommands)
         app.add_subcommand(std::string(drawing.name), std::string(drawing.summary));
@@ -330,7 +352,6 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
 
     try {
         // CLI11 would only say that a command is required.
-        const std::string first = argc > 1 ? argv[1] : "-";
         const bool known = std::any_of(commands.begin(), commands.end(), [&](CLI::App* command) {
             return command->get_name() == first && !DrawingHandOff::IsDrawingCommand(first);
         });
@@ -347,14 +368,7 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
             if (command->count("--csv") > 0)
                 options.csv = raw.csv;
         }
-        if (options.command == "process")
-            options.metadata = processMetadata;
-        else if (options.command == "open")
-            options.metadata = openMetadata;
-        else if (options.command == "ags")
-            options.metadata = agsMetadata;
-        else if (options.command == "batch")
-            options.metadata = batchMetadata;
+        options.metadata = metadata;
         if (options.command == "process")
             ProcessCommand::Run(options, out, err);
         else if (options.command == "open")
