@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 namespace korvane {
@@ -15,19 +16,26 @@ constexpr uint32_t kLowCutEnd = CSpectralFilter::kFirstPassedBin;          // bi
 constexpr uint32_t kAttenuateBegin = CSpectralFilter::kFirstAttenuatedBin; // 40..204 attenuated
 constexpr uint32_t kHighCutBegin = CSpectralFilter::kLastPassedBin + 1;    // 205..N/2-1 removed
 
+// Sums in four interleaved lanes, so that the additions do not wait for each other; the lanes
+// are always combined in the same order, so a wave always gives the same sum.
+template <class Term> double LaneSum(uint32_t n, Term&& term) {
+    double lanes[4] = {0.0, 0.0, 0.0, 0.0};
+    uint32_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        for (uint32_t l = 0; l < 4; ++l)
+            lanes[l] += term(i + l);
+    for (; i < n; ++i)
+        lanes[0] += term(i);
+    return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+}
+
 // Energy of values around their mean, in double precision. A constant, however large, has none.
 double EnergyAroundMean(const float* values, uint32_t n) {
-    double sum = 0.0;
-    for (uint32_t i = 0; i < n; ++i) {
-        sum += values[i];
-    }
-    const double mean = sum / n;
-    double energy = 0.0;
-    for (uint32_t i = 0; i < n; ++i) {
+    const double mean = LaneSum(n, [values](uint32_t i) { return double{values[i]}; }) / n;
+    return LaneSum(n, [values, mean](uint32_t i) {
         const double deviation = values[i] - mean;
-        energy += deviation * deviation;
-    }
-    return energy;
+        return deviation * deviation;
+    });
 }
 
 // Whether the filtered wave is more than the transforms' rounding. The mask removes the mean
@@ -38,10 +46,8 @@ bool HoldsSignal(const float* waveIn, const float* imagIn, const float* waveOut,
     if (imagIn != nullptr) {
         inputEnergy += EnergyAroundMean(imagIn, N);
     }
-    double outputEnergy = 0.0;
-    for (uint32_t i = 0; i < N; ++i) {
-        outputEnergy += static_cast<double>(waveOut[i]) * waveOut[i];
-    }
+    const double outputEnergy =
+        LaneSum(N, [waveOut](uint32_t i) { return static_cast<double>(waveOut[i]) * waveOut[i]; });
     const double floor = static_cast<double>(CSpectralFilter::kNoiseFloor);
     return inputEnergy > 0.0 && outputEnergy > floor * floor * inputEnergy;
 }
@@ -103,8 +109,14 @@ CSpectralFilter::CSpectralFilter(const float* waveIn, const float* imagIn, float
             "The wave holds values that are not finite numbers or too large to filter.");
     }
     if (HoldsSignal(waveIn, imagIn, waveOut, N)) {
-        for (uint32_t i = 0; i < N; ++i) {
-            waveOut[i] = waveOut[i] / peak;
+        // Four divisions at once (N is a multiple of four), each the scalar one.
+        using Float4 = float __attribute__((vector_size(16)));
+        const Float4 divisor = {peak, peak, peak, peak};
+        for (uint32_t i = 0; i < N; i += 4) {
+            Float4 values;
+            std::memcpy(&values, waveOut + i, sizeof values);
+            values = values / divisor;
+            std::memcpy(waveOut + i, &values, sizeof values);
         }
     } else {
         std::fill(waveOut, waveOut + N, 0.0f);

@@ -128,8 +128,76 @@ using Double4 = double __attribute__((vector_size(32)));
 // One stage of butterflies over n points: in every block of 2 * half, (top[m], bottom[m] =
 // top[m + half]) with the m-th twiddle factor, in double precision, the results rounded to
 // float as they are stored.
+// The butterflies of four (top, bottom) pairs with their twiddle factors, exactly as the scalar
+// loop below computes each.
+inline void Butterflies4(Float4& topRe, Float4& topIm, Float4& bottomRe, Float4& bottomIm,
+                         const Double4& cm, const Double4& sm) {
+    const Double4 re = __builtin_convertvector(bottomRe, Double4);
+    const Double4 im = __builtin_convertvector(bottomIm, Double4);
+    const Double4 upperRe = __builtin_convertvector(topRe, Double4);
+    const Double4 upperIm = __builtin_convertvector(topIm, Double4);
+    const Double4 tr = cm * re - sm * im;
+    const Double4 ti = cm * im + sm * re;
+    bottomRe = __builtin_convertvector(upperRe - tr, Float4);
+    bottomIm = __builtin_convertvector(upperIm - ti, Float4);
+    topRe = __builtin_convertvector(upperRe + tr, Float4);
+    topIm = __builtin_convertvector(upperIm + ti, Float4);
+}
+
+// The second stage, whose blocks are too short for four butterflies of one block: two blocks
+// at a time, their tops and bottoms gathered into lanes and put back.
+void SecondStage(float* re, float* im, uint32_t n, const double* c, const double* s) {
+    const Double4 cm = {c[0], c[1], c[0], c[1]};
+    const Double4 sm = {s[0], s[1], s[0], s[1]};
+    for (uint32_t j = 0; j + 8 <= n; j += 8) {
+        Float4 r[2], i[2];
+        std::memcpy(r, re + j, sizeof r);
+        std::memcpy(i, im + j, sizeof i);
+        Float4 topRe = __builtin_shufflevector(r[0], r[1], 0, 1, 4, 5);
+        Float4 bottomRe = __builtin_shufflevector(r[0], r[1], 2, 3, 6, 7);
+        Float4 topIm = __builtin_shufflevector(i[0], i[1], 0, 1, 4, 5);
+        Float4 bottomIm = __builtin_shufflevector(i[0], i[1], 2, 3, 6, 7);
+        Butterflies4(topRe, topIm, bottomRe, bottomIm, cm, sm);
+        r[0] = __builtin_shufflevector(topRe, bottomRe, 0, 1, 4, 5);
+        r[1] = __builtin_shufflevector(topRe, bottomRe, 2, 3, 6, 7);
+        i[0] = __builtin_shufflevector(topIm, bottomIm, 0, 1, 4, 5);
+        i[1] = __builtin_shufflevector(topIm, bottomIm, 2, 3, 6, 7);
+        std::memcpy(re + j, r, sizeof r);
+        std::memcpy(im + j, i, sizeof i);
+    }
+}
+
+// The bit-reversing copy and the first stage in one pass: each butterfly takes its two inputs
+// straight from where the copy would have put them.
+__attribute__((target_clones("avx2", "default"))) void
+ReversedFirstStage(const float* realIn, const float* imagIn, float* re, float* im, uint32_t n,
+                   const uint32_t* reversed, const double* c, const double* s) {
+    const Double4 cm = {c[0], c[0], c[0], c[0]};
+    const Double4 sm = {s[0], s[0], s[0], s[0]};
+    for (uint32_t j = 0; j < n; j += 8) {
+        const uint32_t* r = reversed + j;
+        Float4 topRe = {realIn[r[0]], realIn[r[2]], realIn[r[4]], realIn[r[6]]};
+        Float4 bottomRe = {realIn[r[1]], realIn[r[3]], realIn[r[5]], realIn[r[7]]};
+        Float4 topIm = {}, bottomIm = {};
+        if (imagIn != nullptr) {
+            topIm = Float4{imagIn[r[0]], imagIn[r[2]], imagIn[r[4]], imagIn[r[6]]};
+            bottomIm = Float4{imagIn[r[1]], imagIn[r[3]], imagIn[r[5]], imagIn[r[7]]};
+        }
+        Butterflies4(topRe, topIm, bottomRe, bottomIm, cm, sm);
+        Float4 out[2];
+        out[0] = __builtin_shufflevector(topRe, bottomRe, 0, 4, 1, 5);
+        out[1] = __builtin_shufflevector(topRe, bottomRe, 2, 6, 3, 7);
+        std::memcpy(re + j, out, sizeof out);
+        out[0] = __builtin_shufflevector(topIm, bottomIm, 0, 4, 1, 5);
+        out[1] = __builtin_shufflevector(topIm, bottomIm, 2, 6, 3, 7);
+        std::memcpy(im + j, out, sizeof out);
+    }
+}
+
 __attribute__((target_clones("avx2", "default"))) void
 Stage(float* re, float* im, uint32_t n, uint32_t half, const double* c, const double* s) {
+    if (n >= 8 && half == 2)
+        return SecondStage(re, im, n, c, s);
     for (uint32_t j0 = 0; j0 < n; j0 += 2 * half) {
         float* topRe = re + j0;
         float* topIm = im + j0;
@@ -145,16 +213,7 @@ Stage(float* re, float* im, uint32_t n, uint32_t half, const double* c, const do
             Double4 cm, sm;
             std::memcpy(&cm, c + m, sizeof cm);
             std::memcpy(&sm, s + m, sizeof sm);
-            const Double4 re = __builtin_convertvector(f[0], Double4);
-            const Double4 im = __builtin_convertvector(f[1], Double4);
-            const Double4 upperRe = __builtin_convertvector(f[2], Double4);
-            const Double4 upperIm = __builtin_convertvector(f[3], Double4);
-            const Double4 tr = cm * re - sm * im;
-            const Double4 ti = cm * im + sm * re;
-            f[0] = __builtin_convertvector(upperRe - tr, Float4);
-            f[1] = __builtin_convertvector(upperIm - ti, Float4);
-            f[2] = __builtin_convertvector(upperRe + tr, Float4);
-            f[3] = __builtin_convertvector(upperIm + ti, Float4);
+            Butterflies4(f[2], f[3], f[0], f[1], cm, sm);
             std::memcpy(bottomRe + m, &f[0], sizeof f[0]);
             std::memcpy(bottomIm + m, &f[1], sizeof f[1]);
             std::memcpy(topRe + m, &f[2], sizeof f[2]);
@@ -175,6 +234,27 @@ Stage(float* re, float* im, uint32_t n, uint32_t half, const double* c, const do
     }
 }
 
+// The inverse transform's division by n: n is a power of two, so multiplying by its exact
+// reciprocal in double precision is that division, four values at a time where n allows.
+__attribute__((target_clones("avx2", "default"))) void Scale(float* re, float* im, uint32_t n) {
+    const double scale = 1.0 / static_cast<double>(n);
+    const Double4 scale4 = {scale, scale, scale, scale};
+    uint32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        for (float* part : {re, im}) {
+            Float4 values;
+            std::memcpy(&values, part + i, sizeof values);
+            values =
+                __builtin_convertvector(__builtin_convertvector(values, Double4) * scale4, Float4);
+            std::memcpy(part + i, &values, sizeof values);
+        }
+    }
+    for (; i < n; ++i) {
+        re[i] = static_cast<float>(re[i] * scale);
+        im[i] = static_cast<float>(im[i] * scale);
+    }
+}
+
 } // namespace
 
 void fft_float(uint32_t NumSamples, int inverse, const float* RealIn, const float* ImagIn,
@@ -187,23 +267,23 @@ void fft_float(uint32_t NumSamples, int inverse, const float* RealIn, const floa
     const uint32_t n = NumSamples;
     const RecurrenceTwiddles& twiddles = TwiddlesFor(n, inverse);
     const uint32_t* reversed = twiddles.reversed.data();
-    for (uint32_t i = 0; i < n; ++i)
-        RealOut[reversed[i]] = RealIn[i];
-    for (uint32_t i = 0; i < n; ++i)
-        ImagOut[reversed[i]] = ImagIn != nullptr ? ImagIn[i] : 0.0f;
-
-    for (uint32_t half = 1; half < n; half <<= 1)
+    uint32_t half = 1;
+    if (n >= 8) {
+        ReversedFirstStage(RealIn, ImagIn, RealOut, ImagOut, n, reversed, twiddles.c.data(),
+                           twiddles.s.data());
+        half = 2;
+    } else {
+        for (uint32_t i = 0; i < n; ++i)
+            RealOut[reversed[i]] = RealIn[i];
+        for (uint32_t i = 0; i < n; ++i)
+            ImagOut[reversed[i]] = ImagIn != nullptr ? ImagIn[i] : 0.0f;
+    }
+    for (; half < n; half <<= 1)
         Stage(RealOut, ImagOut, n, half, twiddles.c.data() + (half - 1),
               twiddles.s.data() + (half - 1));
 
-    if (inverse) {
-        // n is a power of two, so multiplying by its exact reciprocal is the division by n.
-        const double scale = 1.0 / static_cast<double>(n);
-        for (uint32_t i = 0; i < n; ++i) {
-            RealOut[i] = static_cast<float>(RealOut[i] * scale);
-            ImagOut[i] = static_cast<float>(ImagOut[i] * scale);
-        }
-    }
+    if (inverse)
+        Scale(RealOut, ImagOut, n);
 }
 
 void fft_double(uint32_t NumSamples, int inverse, const double* RealIn, const double* ImagIn,
