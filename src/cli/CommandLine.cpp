@@ -339,9 +339,11 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
         if (first == entry.name)
             entry.add(command, options, raw, metadata);
     }
+#ifndef KORVANE_NO_DRAWING
     // Listed for --help only: main() hands them to the drawing program before we parse.
     for (const DrawingCommand& drawing : kDrawingCommands)
         app.add_subcommand(std::string(drawing.name), std::string(drawing.summary));
+#endif
     std::string commandList;
     const std::vector<CLI::App*> commands = app.get_subcommands({});
     for (std::size_t i = 0; i < commands.size(); ++i)
@@ -355,6 +357,14 @@ int CommandLine::Main(int argc, const char* const* argv, std::ostream& out, std:
         const bool known = std::any_of(commands.begin(), commands.end(), [&](CLI::App* command) {
             return command->get_name() == first && !DrawingHandOff::IsDrawingCommand(first);
         });
+#ifdef KORVANE_NO_DRAWING
+        if (DrawingHandOff::IsDrawingCommand(first))
+            throw CliError(CliError::kUsage,
+                           "korvane-cli: \"" + first +
+                               "\" draws with Qt, and this korvane-cli was built without it "
+                               "(KORVANE_BUILD_GUI=OFF); the commands are " +
+                               commandList);
+#endif
         if (!first.starts_with('-') && !known)
             throw CliError(CliError::kUsage, "korvane-cli: unknown command \"" + first +
                                                  "\"; the commands are " + commandList);

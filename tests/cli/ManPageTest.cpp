@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
@@ -97,6 +98,15 @@ TEST(ManPage, KorvaneCliPageDescribesEveryCommandAndOption) {
         ASSERT_EQ(commandHelp.status, 0) << command << ": " << commandHelp.err;
         ExpectDescribed(commandHelp.out, "korvane-cli.1", heading, "the command " + command);
     }
+#ifdef KORVANE_NO_PLOT
+    // Without Qt the drawing commands are not offered, and asking for one says why.
+    for (const char* command : {"plot", "report"}) {
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), command), 0) << command;
+        const CliRunner::Result refused = cli.Run({command, "--help"});
+        EXPECT_EQ(refused.status, 2) << command;
+        EXPECT_NE(refused.err.find("built without"), std::string::npos) << refused.err;
+    }
+#endif
 }
 
 // "<program> <version>", then the commit in brackets when built from a checkout.
@@ -153,6 +163,7 @@ TEST(CommandLine, LoadsNoQtAndHandsDrawingToItsHelper) {
     EXPECT_NE(libraries.out.find("libc.so"), std::string::npos) << libraries.out;
     EXPECT_EQ(libraries.out.find("libQt"), std::string::npos) << libraries.out;
 
+#ifndef KORVANE_NO_PLOT
     // Without its helper at the expected place, a drawing command says which file is missing.
     const fs::path lonely = cli.work() / "korvane-cli";
     fs::copy_file(KORVANE_CLI, lonely);
@@ -162,6 +173,7 @@ TEST(CommandLine, LoadsNoQtAndHandsDrawingToItsHelper) {
                               (cli.work() / KORVANE_DRAW_PROGRAM).lexically_normal().string()),
               std::string::npos)
         << result.err;
+#endif
 }
 
 } // namespace
