@@ -22,4 +22,4 @@ tools/with-display.sh ctest --test-dir build-asan --output-on-failure -j2
 
 echo "== fuzzing"
 # About half a minute per target on two cores.
-tools/fuzz.sh 60000 400000
+tools/fuzz.sh 60000 150000
