@@ -125,9 +125,6 @@ const RecurrenceTwiddles& TwiddlesFor(uint32_t n, int inverse) {
 using Float4 = float __attribute__((vector_size(16)));
 using Double4 = double __attribute__((vector_size(32)));
 
-// One stage of butterflies over n points: in every block of 2 * half, (top[m], bottom[m] =
-// top[m + half]) with the m-th twiddle factor, in double precision, the results rounded to
-// float as they are stored.
 // The butterflies of four (top, bottom) pairs with their twiddle factors, exactly as the scalar
 // loop below computes each.
 inline void Butterflies4(Float4& topRe, Float4& topIm, Float4& bottomRe, Float4& bottomIm,
@@ -146,10 +143,11 @@ inline void Butterflies4(Float4& topRe, Float4& topIm, Float4& bottomRe, Float4&
 
 // The second stage, whose blocks are too short for four butterflies of one block: two blocks
 // at a time, their tops and bottoms gathered into lanes and put back.
-void SecondStage(float* re, float* im, uint32_t n, const double* c, const double* s) {
+__attribute__((target_clones("avx2", "default"))) void
+SecondStage(float* re, float* im, uint32_t n, const double* c, const double* s) {
     const Double4 cm = {c[0], c[1], c[0], c[1]};
     const Double4 sm = {s[0], s[1], s[0], s[1]};
-    for (uint32_t j = 0; j + 8 <= n; j += 8) {
+    for (uint32_t j = 0; j < n; j += 8) {
         Float4 r[2], i[2];
         std::memcpy(r, re + j, sizeof r);
         std::memcpy(i, im + j, sizeof i);
@@ -194,10 +192,11 @@ ReversedFirstStage(const float* realIn, const float* imagIn, float* re, float* i
     }
 }
 
+// One stage of butterflies over n points: in every block of 2 * half, (top[m], bottom[m] =
+// top[m + half]) with the m-th twiddle factor, in double precision, the results rounded to
+// float as they are stored.
 __attribute__((target_clones("avx2", "default"))) void
 Stage(float* re, float* im, uint32_t n, uint32_t half, const double* c, const double* s) {
-    if (n >= 8 && half == 2)
-        return SecondStage(re, im, n, c, s);
     for (uint32_t j0 = 0; j0 < n; j0 += 2 * half) {
         float* topRe = re + j0;
         float* topIm = im + j0;
@@ -271,7 +270,8 @@ void fft_float(uint32_t NumSamples, int inverse, const float* RealIn, const floa
     if (n >= 8) {
         ReversedFirstStage(RealIn, ImagIn, RealOut, ImagOut, n, reversed, twiddles.c.data(),
                            twiddles.s.data());
-        half = 2;
+        SecondStage(RealOut, ImagOut, n, twiddles.c.data() + 1, twiddles.s.data() + 1);
+        half = 4;
     } else {
         for (uint32_t i = 0; i < n; ++i)
             RealOut[reversed[i]] = RealIn[i];
