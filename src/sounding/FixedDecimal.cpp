@@ -24,43 +24,15 @@ char* WriteText(char* first, const char* text) {
     return first + length;
 }
 
-// "00" to "99", for writing two digits at a time.
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-char* WritePair(char* out, uint32_t pair) {
-    std::memcpy(out, kDigitPairs + 2 * pair, 2);
-    return out + 2;
-}
-
 } // namespace
 
-char* FixedDecimal::WriteFloat(char* first, float value) {
+char* FixedDecimal::WriteUnits(char* out, uint64_t units) {
+    return std::to_chars(out, out + 24, units).ptr;
+}
+
+char* FixedDecimal::WriteLargeFloat(char* first, float value) {
     if (const char* text = NonFiniteText(value))
         return WriteText(first, text);
-    const double magnitude = std::fabs(static_cast<double>(value));
-    // A float has 24 significant bits and 10^6 needs 20, so magnitude * 1e6 is exact in a
-    // double and rounding it to an integer (ties to even, as printf does) gives printf's digits.
-    if (magnitude < 1e12) {
-        // Below 2^52, adding and taking away 2^52 rounds to an integer, ties to even.
-        constexpr double kRounder = 4503599627370496.0;
-        const auto micros = static_cast<uint64_t>((magnitude * 1e6 + kRounder) - kRounder);
-        char* out = first;
-        if (std::signbit(value))
-            *out++ = '-';
-        const uint64_t units = micros / 1000000u;
-        if (units < 10)
-            *out++ = static_cast<char>('0' + units);
-        else
-            out = std::to_chars(out, out + 24, units).ptr;
-        *out++ = '.';
-        const auto fraction = static_cast<uint32_t>(micros % 1000000u);
-        out = WritePair(out, fraction / 10000u);
-        out = WritePair(out, fraction / 100u % 100u);
-        return WritePair(out, fraction % 100u);
-    }
     return std::to_chars(first, first + kFloatRoom, static_cast<double>(value),
                          std::chars_format::fixed, 6)
         .ptr;

@@ -46,6 +46,18 @@ TEST(NumberText, FixedDecimalWritesWhatPrintfWrites) {
         FixedDecimal::AppendDouble(text, value * 1.0000001);
         ASSERT_EQ(text, Printf(value * 1.0000001)) << std::bit_cast<uint32_t>(value);
     }
+    // The wave tables' time column, t * 0.025 ms, written from whole millionths.
+    std::vector<uint32_t> samples(70000);
+    for (uint32_t t = 0; t < 65536; ++t)
+        samples[t] = t;
+    for (std::size_t k = 65536; k < samples.size(); ++k)
+        samples[k] = static_cast<uint32_t>(random());
+    samples.back() = UINT32_MAX;
+    for (const uint32_t t : samples) {
+        char text[FixedDecimal::kFloatRoom];
+        char* end = FixedDecimal::WriteMicros(text, false, uint64_t{t} * 25000);
+        ASSERT_EQ(std::string(text, end), Printf(t * 0.025)) << t;
+    }
 }
 
 TEST(NumberText, DecimalScanReadsWhatStrtodReads) {
