@@ -9,29 +9,6 @@ namespace korvane {
 
 namespace {
 
-// Exact powers of ten: 10^k is a float up to k = 10 and a double up to k = 22.
-constexpr float kFloatPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                  1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-constexpr double kDoublePowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// Plain decimals of few digits, as recorders write them, without a second pass: when the
-// digits as a whole number and the power of ten of the fraction are both exact in T, their
-// quotient is one correctly rounded division, the value from_chars gives too.
-template <class T> bool FastQuotient(uint64_t digits, std::ptrdiff_t fraction, T& magnitude) {
-    if constexpr (sizeof(T) == sizeof(float)) {
-        if (digits > (uint64_t{1} << 24) || fraction > 10)
-            return false;
-        magnitude = static_cast<float>(digits) / kFloatPowers[fraction];
-    } else {
-        if (digits > (uint64_t{1} << 53) || fraction > 22)
-            return false;
-        magnitude = static_cast<double>(digits) / kDoublePowers[fraction];
-    }
-    return true;
-}
-
 template <class T> DecimalScan::Result Scan(const char*& p, const char* end, T& value) {
     while (p < end && DecimalScan::IsSpace(*p))
         ++p;
@@ -64,7 +41,7 @@ template <class T> DecimalScan::Result Scan(const char*& p, const char* end, T& 
     if (p == end || (*p != 'e' && *p != 'E')) {
         const std::ptrdiff_t fraction = point < p ? p - point - 1 : 0;
         T magnitude = 0;
-        if (digits <= 19 && FastQuotient(whole, fraction, magnitude)) {
+        if (digits <= 19 && DecimalScan::Quotient(whole, fraction, magnitude)) {
             value = negative ? -magnitude : magnitude;
             return DecimalScan::Result::Number;
         }

@@ -7,10 +7,12 @@
 #include "sounding/WaveLineSource.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace korvane {
@@ -43,6 +45,90 @@ bool ParseDataLine(std::string_view line, double& time, float* amplitudes, int c
             return false;
     return true;
 }
+
+// Data lines read straight from the text, for the runs of plain lines that make up nearly every
+// file: the line's LF within the first 199 characters, and the numbers decimals of at most 19
+// digits without an exponent after blanks or tabs. They are the numbers DecimalScan reads (digits
+// over an exact power of ten), and what follows the last column is ignored as it is there. The
+// first line that is anything else is left for the general reader.
+class PlainLines {
+public:
+    static constexpr int kMaxQuickColumns = 16;
+
+    PlainLines(std::string_view text, std::size_t position)
+        : p_(text.data() + position), end_(text.data() + text.size()) {}
+
+    // Reads up to `lines` lines of a time and `count` amplitudes, appending them; returns how
+    // many it read.
+    uint32_t Read(uint32_t lines, int count, std::vector<double>& times,
+                  std::vector<std::vector<float>>& amplitudes) {
+        uint32_t read = 0;
+        for (; read < lines && p_ < end_; ++read) {
+            const std::size_t room = std::min<std::size_t>(WaveLineSource::kMaxLineLength,
+                                                           static_cast<std::size_t>(end_ - p_));
+            const auto* feed = static_cast<const char*>(std::memchr(p_, '\n', room));
+            if (feed == nullptr)
+                break;
+            // The LF stops every scan below: none needs the line's end.
+            const char* p = p_;
+            double time = 0.0;
+            if (!Number(p, time))
+                break;
+            int c = 0;
+            for (; c < count && Number(p, values_[c]); ++c) {
+            }
+            if (c < count)
+                break;
+            p_ = feed + 1;
+            times.push_back(time);
+            for (c = 0; c < count; ++c)
+                amplitudes[static_cast<std::size_t>(c)].push_back(values_[c]);
+        }
+        return read;
+    }
+
+    const char* Position() const { return p_; }
+
+private:
+    static unsigned Digit(char c) { return static_cast<unsigned char>(c) - unsigned{'0'}; }
+
+    // One number after blanks or tabs, as DecimalScan's quotient of few digits reads it.
+    template <class T> static bool Number(const char*& p, T& value) {
+        const char* q = p;
+        while (*q == ' ' || *q == '\t')
+            ++q;
+        // Without branches: the signs of a wave come in no order a predictor could learn.
+        const unsigned negative = *q == '-' ? 1u : 0u;
+        q += negative | (*q == '+' ? 1u : 0u);
+        const char* mantissa = q;
+        uint64_t whole = 0;
+        for (unsigned digit = 0; (digit = Digit(*q)) <= 9; ++q)
+            whole = whole * 10 + digit;
+        const bool point = *q == '.';
+        const char* fractionStart = q + (point ? 1 : 0);
+        if (point)
+            for (unsigned digit = 0; (digit = Digit(*++q)) <= 9;)
+                whole = whole * 10 + digit;
+        const std::ptrdiff_t fraction = point ? q - fractionStart : 0;
+        const std::ptrdiff_t digits = (q - mantissa) - (point ? 1 : 0);
+        // An exponent or a hexadecimal "0x" is not plain.
+        const char next = static_cast<char>(*q | 0x20);
+        if (digits == 0 || digits > 19 || next == 'e' || next == 'x')
+            return false;
+        T magnitude = 0;
+        if (!DecimalScan::Quotient(whole, fraction, magnitude))
+            return false;
+        using Bits = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
+        value = std::bit_cast<T>(std::bit_cast<Bits>(magnitude) ^
+                                 (Bits{negative} << (8 * sizeof(T) - 1)));
+        p = q;
+        return true;
+    }
+
+    const char* p_;
+    const char* end_;
+    float values_[kMaxQuickColumns];
+};
 
 // Amplitude columns of a data line: the numbers after the time, up to the first other text.
 uint32_t AmplitudeColumns(std::string_view line) {
@@ -115,6 +201,18 @@ void WaveFileReader::Parse(std::string_view text, uint32_t maxSamples, int chann
         if (lines.AtEnd()) {
             result.endOfData = true;
             break;
+        }
+        if (count <= PlainLines::kMaxQuickColumns) {
+            // line is the one to read next: the quick reader starts there.
+            PlainLines plain(text, static_cast<std::size_t>(line.data() - text.data()));
+            const uint32_t read =
+                plain.Read(maxSamples - j, count, result.times, result.amplitudes);
+            if (read > 0) {
+                j += read - 1;
+                lines.SkipTo(static_cast<std::size_t>(plain.Position() - text.data()));
+                lines.Read(line);
+                continue;
+            }
         }
         double time = 0.0;
         if (!ParseDataLine(line, time, values.data(), count))

@@ -46,6 +46,10 @@ public:
 
     bool AtEnd() const { return atEnd_; }
 
+    // Where the next read starts, and a jump there past lines read some other way.
+    std::size_t Position() const { return position_; }
+    void SkipTo(std::size_t position) { position_ = position; }
+
 private:
     // Bytes of an LF or CR LF at offset: the line end of a full-length line belongs to it.
     std::size_t LineEndAt(std::size_t offset) const {

@@ -255,14 +255,26 @@ Loaded ReadWithStdio(const std::string& path, uint32_t n) {
     return loaded;
 }
 
-// Random number spellings, separators and line lengths; no "inf", "nan" or "0x" spellings.
+// Random number spellings, separators, line lengths and NULs; no "inf", "nan" or "0x"
+// spellings.
 std::string RandomWaveFile(std::mt19937& random) {
     auto pick = [&](int below) { return static_cast<int>(random() % unsigned(below)); };
     auto number = [&] { // now and then no digit at all
         static const char* const signs[] = {"", "", "+", "-"};
         static const char* const exponents[] = {"", "", "", "e", "E+2", "e-3", "e7"};
-        static const char* const digits[] = {"1", "07", "12.5", ".25", "9.", "3", "250.125", "."};
-        return std::string(signs[pick(4)]) + digits[pick(20) ? pick(7) : 7] + exponents[pick(7)];
+        static const char* const digits[] = {"1",
+                                             "07",
+                                             "12.5",
+                                             ".25",
+                                             "9.",
+                                             "3",
+                                             "250.125",
+                                             "0.000025",
+                                             "0.002820",
+                                             "16777217",
+                                             "12345678901234567890.5",
+                                             "."};
+        return std::string(signs[pick(4)]) + digits[pick(20) ? pick(11) : 11] + exponents[pick(7)];
     };
     auto gap = [&] { return std::string(static_cast<std::size_t>(pick(3)), " \t\r\v\f"[pick(5)]); };
     auto line = [&](bool data) {
@@ -270,6 +282,8 @@ std::string RandomWaveFile(std::mt19937& random) {
         text += (data ? number() + gap() + (pick(3) ? " " : "") : " ") + number() + gap();
         if (pick(15) == 0)
             text += std::string(static_cast<std::size_t>(150 + pick(150)), ' ') + number();
+        if (pick(12) == 0) // sscanf sees a line only up to a NUL
+            text.insert(static_cast<std::size_t>(pick(static_cast<int>(text.size()) + 1)), 1, '\0');
         return text + (data ? "" : " m");
     };
     std::string file = pick(10) ? "header\n" : "";
