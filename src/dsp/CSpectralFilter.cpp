@@ -55,7 +55,7 @@ bool HoldsSignal(const float* waveIn, const float* imagIn, const float* waveOut,
 } // namespace
 
 CSpectralFilter::CSpectralFilter(const float* waveIn, const float* imagIn, float* waveOut,
-                                 float* imagOut, uint32_t N) {
+                                 float* imagOut, uint32_t N, uint32_t keptBins) {
     if (N < kMinimumLength || !ValidTransformLength(N)) {
         throw KorvaneError("The record length must be a power of two of at least 512 samples.");
     }
@@ -123,7 +123,10 @@ CSpectralFilter::CSpectralFilter(const float* waveIn, const float* imagIn, float
         std::fill(imagOut, imagOut + N, 0.0f);
     }
 
-    fft_float(N, 0, waveOut, imagOut, re, im);
+    const uint32_t kept = keptBins == 0 ? N : std::min(keptBins, N);
+    fft_float_leading(N, 0, waveOut, imagOut, re, im, kept);
+    realBins.resize(kept);
+    imagBins.resize(kept);
 }
 
 } // namespace korvane

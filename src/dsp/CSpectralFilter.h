@@ -24,10 +24,11 @@ public:
     // returned as zeros, with imagOut and the kept spectrum zero too.
     // Throws KorvaneError when N is not a power of two of at least 512, when the wave holds values
     // that are not finite or too large to transform, or "Memory allocation fails!".
+    // keptBins: how many bins of the kept spectrum the caller reads, from 1 to N (0: all N).
     CSpectralFilter(const float* waveIn, const float* imagIn, float* waveOut, float* imagOut,
-                    uint32_t N);
+                    uint32_t N, uint32_t keptBins = 0);
 
-    // Bin i of the kept spectrum (forward transform of waveOut); no range test.
+    // Bin i (below keptBins) of the kept spectrum (forward transform of waveOut); no range test.
     float GetRealBin(int i) const { return realBins[static_cast<std::size_t>(i)]; }
     float GetImagBin(int i) const { return imagBins[static_cast<std::size_t>(i)]; }
 

@@ -2,6 +2,7 @@
 
 #include "dsp/FftPlan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -194,16 +195,17 @@ ReversedFirstStage(const float* realIn, const float* imagIn, float* re, float* i
 
 // One stage of butterflies over n points: in every block of 2 * half, (top[m], bottom[m] =
 // top[m + half]) with the m-th twiddle factor, in double precision, the results rounded to
-// float as they are stored.
-__attribute__((target_clones("avx2", "default"))) void
-Stage(float* re, float* im, uint32_t n, uint32_t half, const double* c, const double* s) {
+// float as they are stored. Only the butterflies m < used of each block are done.
+__attribute__((target_clones("avx2", "default"))) void Stage(float* re, float* im, uint32_t n,
+                                                             uint32_t half, uint32_t used,
+                                                             const double* c, const double* s) {
     for (uint32_t j0 = 0; j0 < n; j0 += 2 * half) {
         float* topRe = re + j0;
         float* topIm = im + j0;
         float* bottomRe = re + j0 + half;
         float* bottomIm = im + j0 + half;
         uint32_t m = 0;
-        for (; m + 4 <= half; m += 4) {
+        for (; m + 4 <= used; m += 4) {
             Float4 f[4];
             std::memcpy(&f[0], bottomRe + m, sizeof f[0]);
             std::memcpy(&f[1], bottomIm + m, sizeof f[1]);
@@ -218,7 +220,7 @@ Stage(float* re, float* im, uint32_t n, uint32_t half, const double* c, const do
             std::memcpy(topRe + m, &f[2], sizeof f[2]);
             std::memcpy(topIm + m, &f[3], sizeof f[3]);
         }
-        for (; m < half; ++m) {
+        for (; m < used; ++m) {
             const double re = bottomRe[m];
             const double im = bottomIm[m];
             const double tr = c[m] * re - s[m] * im;
@@ -258,6 +260,11 @@ __attribute__((target_clones("avx2", "default"))) void Scale(float* re, float* i
 
 void fft_float(uint32_t NumSamples, int inverse, const float* RealIn, const float* ImagIn,
                float* RealOut, float* ImagOut) {
+    fft_float_leading(NumSamples, inverse, RealIn, ImagIn, RealOut, ImagOut, NumSamples);
+}
+
+void fft_float_leading(uint32_t NumSamples, int inverse, const float* RealIn, const float* ImagIn,
+                       float* RealOut, float* ImagOut, uint32_t bins) {
     RequireValidLength(NumSamples);
     RequireArray(RealIn, "RealIn");
     RequireArray(RealOut, "RealOut");
@@ -278,8 +285,10 @@ void fft_float(uint32_t NumSamples, int inverse, const float* RealIn, const floa
         for (uint32_t i = 0; i < n; ++i)
             ImagOut[reversed[i]] = ImagIn != nullptr ? ImagIn[i] : 0.0f;
     }
+    // Outputs 0 .. bins-1 of a stage's blocks are all the next stage reads of them (its own
+    // outputs below bins come from the butterflies m < bins), so each stage does no more.
     for (; half < n; half <<= 1)
-        Stage(RealOut, ImagOut, n, half, twiddles.c.data() + (half - 1),
+        Stage(RealOut, ImagOut, n, half, std::min(half, bins), twiddles.c.data() + (half - 1),
               twiddles.s.data() + (half - 1));
 
     if (inverse)

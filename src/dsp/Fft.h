@@ -17,6 +17,12 @@ namespace korvane {
 void fft_float(uint32_t NumSamples, int inverse, const float* RealIn, const float* ImagIn,
                float* RealOut, float* ImagOut);
 
+// fft_float's outputs 0 .. bins-1, bit for bit, for a caller that needs no more: the butterflies
+// that lead only to later outputs are skipped, and RealOut and ImagOut hold no defined values
+// from bins on. bins from 1 to NumSamples (all, which is fft_float).
+void fft_float_leading(uint32_t NumSamples, int inverse, const float* RealIn, const float* ImagIn,
+                       float* RealOut, float* ImagOut, uint32_t bins);
+
 // Double-precision transform with the same convention and the same fatal checks. It builds a
 // twiddle table per call; callers transforming many arrays of one length use FftPlan directly.
 void fft_double(uint32_t NumSamples, int inverse, const double* RealIn, const double* ImagIn,

@@ -279,7 +279,7 @@ void WaveFileReader::FilterRecord(const float* raw, float* filtered, uint32_t n,
     } catch (const std::bad_alloc&) {
         throw KorvaneError("Memory allocation fails!");
     }
-    const CSpectralFilter filter(raw, imagIn.data(), filtered, imagOut.data(), n);
+    const CSpectralFilter filter(raw, imagIn.data(), filtered, imagOut.data(), n, kCopiedBins);
     for (int bin = 0; bin < kCopiedBins; ++bin) {
         spectrumReal[bin] = filter.GetRealBin(bin);
         spectrumImag[bin] = filter.GetImagBin(bin);
