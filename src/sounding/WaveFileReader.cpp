@@ -271,15 +271,14 @@ void WaveFileReader::FillRecord(const std::vector<float>& samples, float* raw, u
 
 void WaveFileReader::FilterRecord(const float* raw, float* filtered, uint32_t n,
                                   float* spectrumReal, float* spectrumImag) {
-    std::vector<float> imagIn;
     std::vector<float> imagOut;
     try {
-        imagIn.assign(n, 0.0f);
         imagOut.resize(n);
     } catch (const std::bad_alloc&) {
         throw KorvaneError("Memory allocation fails!");
     }
-    const CSpectralFilter filter(raw, imagIn.data(), filtered, imagOut.data(), n, kCopiedBins);
+    // A record is real: no imaginary input, which the filter reads as zeros.
+    const CSpectralFilter filter(raw, nullptr, filtered, imagOut.data(), n, kCopiedBins);
     for (int bin = 0; bin < kCopiedBins; ++bin) {
         spectrumReal[bin] = filter.GetRealBin(bin);
         spectrumImag[bin] = filter.GetImagBin(bin);
