@@ -39,8 +39,14 @@ public:
     }
 
 private:
+    // The processors the pool may use and the one each worker starts on.
+    struct Placement;
+
     void Enqueue(std::function<void()> job);
     void Work();
+
+    // Made before the workers start; null where workers cannot be placed.
+    std::unique_ptr<const Placement> placement_;
 
     std::mutex mutex_;
     std::condition_variable wake_;

@@ -14,6 +14,7 @@
 #include <deque>
 #include <future>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -185,10 +186,12 @@ bool WriteDiagnostics(const CKorvaneDoc& doc, const std::string& phaseText,
         return DiagnosticFiles::WriteWaveTable(dir / DiagnosticFiles::kRecoveredFile, doc.depths,
                                                doc.filteredWaves, doc.samplesPerRecord);
     };
+    std::unique_ptr<ThreadPool> helper;
     std::future<bool> recovered;
     if (threads > 1) {
         try {
-            recovered = std::async(std::launch::async, recoveredTable);
+            helper = std::make_unique<ThreadPool>(1);
+            recovered = helper->Submit(recoveredTable);
         } catch (const std::system_error&) {
             // No thread to spare after all: written below in turn.
         }
