@@ -197,22 +197,27 @@ void WaveFileReader::Parse(std::string_view text, uint32_t maxSamples, int chann
     for (std::vector<float>& channel : result.amplitudes)
         channel.reserve(reserve);
     std::vector<float> values(static_cast<std::size_t>(count));
+    // Lines in a row the quick reader could not take: two say the file is written otherwise
+    // (exponents, say), and its lines are no longer scanned twice.
+    int misses = count <= PlainLines::kMaxQuickColumns ? 0 : 2;
     for (uint32_t j = 0; j < maxSamples; ++j) {
         if (lines.AtEnd()) {
             result.endOfData = true;
             break;
         }
-        if (count <= PlainLines::kMaxQuickColumns) {
+        if (misses < 2) {
             // line is the one to read next: the quick reader starts there.
             PlainLines plain(text, static_cast<std::size_t>(line.data() - text.data()));
             const uint32_t read =
                 plain.Read(maxSamples - j, count, result.times, result.amplitudes);
             if (read > 0) {
+                misses = 0;
                 j += read - 1;
                 lines.SkipTo(static_cast<std::size_t>(plain.Position() - text.data()));
                 lines.Read(line);
                 continue;
             }
+            ++misses;
         }
         double time = 0.0;
         if (!ParseDataLine(line, time, values.data(), count))

@@ -46,8 +46,7 @@ public:
 
     bool AtEnd() const { return atEnd_; }
 
-    // Where the next read starts, and a jump there past lines read some other way.
-    std::size_t Position() const { return position_; }
+    // Moves the next read to position, past lines read some other way.
     void SkipTo(std::size_t position) { position_ = position; }
 
 private:
